@@ -1,0 +1,60 @@
+#pragma once
+// The settings text file: records of eight comma-separated fields, read into a table of eight
+// columns and as many rows as the file has records, and written back in the same form.
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/variant.h"
+#include "platform/files.h"
+
+namespace vel::agewright {
+
+constexpr int kColumns = 8;
+
+// The table: the first index is the column (0 to 7), the second the record.
+class SettingsTable {
+ public:
+  SettingsTable() = default;
+  explicit SettingsTable(std::vector<std::array<host::Variant, kColumns>> rows)
+      : rows_(std::move(rows)) {}
+  const host::Variant& at(int column, int row) const { return rows_.at(row).at(column); }
+  host::Variant& at(int column, int row) { return rows_.at(row).at(column); }
+  int rowCount() const { return static_cast<int>(rows_.size()); }
+  int lastRow() const { return rowCount() - 1; }
+  void addRow() { rows_.emplace_back(); }
+  void removeLastRow() { rows_.pop_back(); }
+  bool operator==(const SettingsTable&) const = default;
+
+ private:
+  std::vector<std::array<host::Variant, kColumns>> rows_;
+};
+
+class clsTextFile {
+ public:
+  // `showStop` shows a message box with the stop icon, titled with the program's title.
+  clsTextFile(platform::FileSystem& files, std::function<void(const std::string&)> showStop)
+      : files_(files), showStop_(std::move(showStop)) {}
+
+  // The table, or nothing when reading fails anywhere: a missing file (after telling the user),
+  // an unreadable one, an empty one, or one whose fields end inside a record.
+  std::optional<SettingsTable> ReadFile(const std::string& TextFilename);
+
+  // Writes every row as one record, replacing the file. Failures reach the caller.
+  void WriteFile(const std::string& TextFilename, const SettingsTable& DataArray);
+
+ private:
+  platform::FileSystem& files_;
+  std::function<void(const std::string&)> showStop_;
+};
+
+// The reader and writer on text, for the class above and its tests. parseRecords returns
+// nothing where ReadFile would fail.
+std::optional<SettingsTable> parseRecords(std::string_view text);
+std::string formatRecords(const SettingsTable& table);
+
+}  // namespace vel::agewright

@@ -1,0 +1,393 @@
+// The UI driver for the Wine tests: finds the suite's windows by caption and their controls by
+// the form's own names, reads texts and states, clicks, types as a user would, answers message
+// boxes and saves screenshots. It reads one command a line on standard input and answers each
+// with one line: "ok[ result]" or "error message".
+//
+// Controls carry their form name in the window property "VelmoraName" (set by the forms layer's
+// Win32 backend), so a test names Button1 or ComboBox1 as the program does.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace {
+
+using vel::win32::narrow;
+using vel::win32::widen;
+
+std::string windowText(HWND h) {
+  wchar_t buf[4096];
+  // WM_GETTEXT crosses processes (the system marshals it); GetWindowText would not for controls.
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                           2000, &n))
+    return {};
+  return narrow(std::wstring(buf, static_cast<size_t>(n)));
+}
+
+std::string className(HWND h) {
+  wchar_t buf[256];
+  int n = GetClassNameW(h, buf, 256);
+  return narrow(std::wstring(buf, static_cast<size_t>(n)));
+}
+
+std::string controlName(HWND h) {
+  // The forms backend stores the name as a global atom in the property.
+  HANDLE atom = GetPropW(h, L"VelmoraName");
+  if (!atom) return {};
+  wchar_t buf[256];
+  UINT n = GlobalGetAtomNameW(static_cast<ATOM>(reinterpret_cast<UINT_PTR>(atom)), buf, 256);
+  return narrow(std::wstring(buf, n));
+}
+
+struct Found {
+  std::string caption;
+  std::vector<HWND> hits;
+};
+
+BOOL CALLBACK collectTop(HWND h, LPARAM p) {
+  auto* f = reinterpret_cast<Found*>(p);
+  if (IsWindowVisible(h) && windowText(h) == f->caption) f->hits.push_back(h);
+  return TRUE;
+}
+
+HWND findTop(const std::string& caption) {
+  Found f{caption, {}};
+  EnumWindows(collectTop, reinterpret_cast<LPARAM>(&f));
+  return f.hits.empty() ? nullptr : f.hits.front();
+}
+
+HWND waitTop(const std::string& caption, double seconds) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  for (;;) {
+    if (HWND h = findTop(caption)) return h;
+    if (GetTickCount() > end) return nullptr;
+    Sleep(50);
+  }
+}
+
+struct ByName {
+  std::string name;
+  HWND hit = nullptr;
+};
+
+BOOL CALLBACK matchChild(HWND h, LPARAM p) {
+  auto* b = reinterpret_cast<ByName*>(p);
+  if (controlName(h) == b->name) {
+    b->hit = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND findControl(HWND top, const std::string& name) {
+  ByName b{name};
+  EnumChildWindows(top, matchChild, reinterpret_cast<LPARAM>(&b));
+  return b.hit;
+}
+
+// A message box or other dialog of the system's class, owned by any process.
+BOOL CALLBACK collectDialogs(HWND h, LPARAM p) {
+  auto* v = reinterpret_cast<std::vector<HWND>*>(p);
+  if (IsWindowVisible(h) && className(h) == "#32770") v->push_back(h);
+  return TRUE;
+}
+
+HWND waitDialog(double seconds) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  for (;;) {
+    std::vector<HWND> v;
+    EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&v));
+    if (!v.empty()) return v.front();
+    if (GetTickCount() > end) return nullptr;
+    Sleep(50);
+  }
+}
+
+BOOL CALLBACK collectChildren(HWND h, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> children(HWND h) {
+  std::vector<HWND> v;
+  EnumChildWindows(h, collectChildren, reinterpret_cast<LPARAM>(&v));
+  return v;
+}
+
+bool saveScreenshot(HWND h, const std::string& file) {
+  RECT r;
+  if (!GetWindowRect(h, &r)) return false;
+  int w = r.right - r.left, ht = r.bottom - r.top;
+  // PrintWindow draws black under Wine; copy from the screen instead.
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = ht;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  GdiFlush();
+  DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
+  DWORD size = stride * static_cast<DWORD>(ht);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof(BITMAPINFOHEADER);
+  fh.bfSize = fh.bfOffBits + size;
+  bool ok = false;
+  if (FILE* f = _wfopen(widen(file).c_str(), L"wb")) {
+    ok = fwrite(&fh, sizeof fh, 1, f) == 1 &&
+         fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 && fwrite(bits, 1, size, f) == size;
+    fclose(f);
+  }
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+// Arguments are separated by tabs, so captions and texts may hold blanks.
+std::vector<std::string> split(const std::string& line) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (char c : line) {
+    if (c == '\t') {
+      out.push_back(cur);
+      cur.clear();
+    } else if (c != '\r') {
+      cur += c;
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+std::string escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\\')
+      out += "\\\\";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string stateOf(HWND c) {
+  std::ostringstream o;
+  o << "visible=" << (IsWindowVisible(c) ? 1 : 0) << " enabled=" << (IsWindowEnabled(c) ? 1 : 0);
+  std::string cls = className(c);
+  if (cls == "Button")
+    o << " checked=" << (SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+  if (cls == PROGRESS_CLASSA) {
+    o << " pos=" << SendMessageW(c, PBM_GETPOS, 0, 0)
+      << " min=" << SendMessageW(c, PBM_GETRANGE, TRUE, 0)
+      << " max=" << SendMessageW(c, PBM_GETRANGE, FALSE, 0);
+  }
+  if (cls == "ComboBox") {
+    LONG style = GetWindowLongW(c, GWL_STYLE);
+    o << " style="
+      << ((style & 3) == CBS_SIMPLE     ? "simple"
+          : (style & 3) == CBS_DROPDOWN ? "dropdown"
+                                        : "list")
+      << " count=" << SendMessageW(c, CB_GETCOUNT, 0, 0);
+  }
+  if (GetFocus() == c) o << " focused=1";
+  return o.str();
+}
+
+std::string run(const std::vector<std::string>& a) {
+  const std::string& cmd = a[0];
+  auto need = [&](size_t n) {
+    if (a.size() < n)
+      throw std::runtime_error(cmd + ": needs " + std::to_string(n - 1) + " arguments");
+  };
+  auto top = [&](size_t i) {
+    HWND h = findTop(a[i]);
+    if (!h) throw std::runtime_error("no window \"" + a[i] + "\"");
+    return h;
+  };
+  auto control = [&](size_t i) {
+    HWND h = top(i);
+    HWND c = findControl(h, a[i + 1]);
+    if (!c) throw std::runtime_error("no control " + a[i + 1] + " in \"" + a[i] + "\"");
+    return c;
+  };
+  auto seconds = [&](size_t i) { return a.size() > i ? std::stod(a[i]) : 10.0; };
+
+  if (cmd == "wait") {
+    need(2);
+    if (!waitTop(a[1], seconds(2)))
+      throw std::runtime_error("timed out waiting for \"" + a[1] + "\"");
+    return {};
+  }
+  if (cmd == "gone") {
+    need(2);
+    DWORD end = GetTickCount() + static_cast<DWORD>(seconds(2) * 1000);
+    while (findTop(a[1])) {
+      if (GetTickCount() > end) throw std::runtime_error("\"" + a[1] + "\" is still there");
+      Sleep(50);
+    }
+    return {};
+  }
+  if (cmd == "text") {
+    need(3);
+    return escape(windowText(control(1)));
+  }
+  if (cmd == "state") {
+    need(3);
+    return stateOf(control(1));
+  }
+  if (cmd == "items") {
+    need(3);
+    HWND c = control(1);
+    LRESULT n = SendMessageW(c, CB_GETCOUNT, 0, 0);
+    std::string out;
+    for (LRESULT i = 0; i < n; ++i) {
+      wchar_t buf[1024];
+      LRESULT len =
+          SendMessageW(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+      if (i) out += "\t";
+      out += escape(narrow(std::wstring(buf, len > 0 ? static_cast<size_t>(len) : 0)));
+    }
+    return out;
+  }
+  if (cmd == "click") {
+    need(3);
+    // Posted, so a modal box the click opens does not block the driver.
+    PostMessageW(control(1), BM_CLICK, 0, 0);
+    return {};
+  }
+  if (cmd == "type") {
+    need(4);
+    HWND c = control(1);
+    HWND edit = FindWindowExW(c, nullptr, L"Edit", nullptr);
+    if (!edit) edit = c;
+    for (wchar_t ch : widen(a[3])) {
+      PostMessageW(edit, WM_CHAR, ch, 1);
+    }
+    return {};
+  }
+  if (cmd == "key") {  // a virtual key to a control: "key CAPTION CONTROL back"
+    need(4);
+    HWND c = control(1);
+    HWND edit = FindWindowExW(c, nullptr, L"Edit", nullptr);
+    if (!edit) edit = c;
+    UINT vk = a[3] == "back"     ? VK_BACK
+              : a[3] == "down"   ? VK_DOWN
+              : a[3] == "return" ? VK_RETURN
+                                 : 0;
+    if (!vk) throw std::runtime_error("unknown key " + a[3]);
+    if (vk == VK_BACK) {
+      PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+    } else {
+      PostMessageW(edit, WM_KEYDOWN, vk, 1);
+      PostMessageW(edit, WM_KEYUP, vk, 0xC0000001);
+    }
+    return {};
+  }
+  if (cmd == "pick") {  // choose a list entry as a user would: select it and notify the form
+    need(4);
+    HWND c = control(1);
+    int i = std::stoi(a[3]);
+    SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    HWND parent = GetParent(c);
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(c));
+    return {};
+  }
+  if (cmd == "close") {  // the title-bar close box
+    need(2);
+    PostMessageW(top(1), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return {};
+  }
+  if (cmd == "dialog") {  // waits for a message box: its caption and text
+    HWND d = waitDialog(seconds(1));
+    if (!d) throw std::runtime_error("no message box");
+    std::string text;
+    for (HWND c : children(d))
+      if (className(c) == "Static" && !windowText(c).empty()) text = windowText(c);
+    return escape(windowText(d)) + "\t" + escape(text);
+  }
+  if (cmd == "nodialog") {  // fails when a message box is showing
+    if (HWND d = waitDialog(a.size() > 1 ? std::stod(a[1]) : 0.0))
+      throw std::runtime_error("a message box is showing: \"" + windowText(d) + "\"");
+    return {};
+  }
+  if (cmd == "answer") {  // presses a message box's button by its text
+    need(2);
+    HWND d = waitDialog(seconds(2));
+    if (!d) throw std::runtime_error("no message box");
+    for (HWND c : children(d)) {
+      if (className(c) == "Button" && windowText(c) == a[1]) {
+        PostMessageW(c, BM_CLICK, 0, 0);
+        return {};
+      }
+    }
+    throw std::runtime_error("no button \"" + a[1] + "\" on the message box");
+  }
+  if (cmd == "shot") {  // a window (or the message box: caption "#dialog") to a BMP file
+    need(3);
+    HWND h = a[1] == "#dialog" ? waitDialog(2) : top(1);
+    if (!h) throw std::runtime_error("no message box");
+    Sleep(200);  // let it finish painting
+    if (!saveScreenshot(h, a[2])) throw std::runtime_error("could not save " + a[2]);
+    return {};
+  }
+  if (cmd == "controls") {  // every named control of a window with its class and text
+    need(2);
+    std::string out;
+    for (HWND c : children(top(1))) {
+      std::string n = controlName(c);
+      if (n.empty()) continue;
+      if (!out.empty()) out += "\t";
+      out += n + "=" + className(c) + ":" + escape(windowText(c));
+    }
+    return out;
+  }
+  if (cmd == "sleep") {
+    need(2);
+    Sleep(static_cast<DWORD>(std::stod(a[1]) * 1000));
+    return {};
+  }
+  throw std::runtime_error("unknown command " + cmd);
+}
+
+}  // namespace
+
+int main() {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (line.empty() || line == "\r") continue;
+    auto a = split(line);
+    if (a[0] == "quit") break;
+    try {
+      std::string r = run(a);
+      std::cout << (r.empty() ? "ok" : "ok " + r) << std::endl;
+    } catch (const std::exception& e) {
+      std::cout << "error " << e.what() << std::endl;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,10 @@
+#include "platform/regional.h"
+
+namespace vel::platform {
+
+const Regional& systemRegional() {
+  static const PortableRegional kPortable;
+  return kPortable;
+}
+
+}  // namespace vel::platform
