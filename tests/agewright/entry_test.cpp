@@ -1,0 +1,237 @@
+// The program from start to end: the options dialog, the scope, Command 104, Cancel, and the
+// run-time error report that ends it.
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tests/agewright/fixture.h"
+
+namespace vel::agewright {
+namespace {
+
+using host::Variant;
+using testing::AgeTest;
+using testing::hostWith;
+using testing::kAge;
+using testing::kBirth;
+using testing::uid;
+
+class Entry : public AgeTest {
+ protected:
+  void startWithContacts(int n) {
+    std::vector<testing::Values> contacts;
+    for (int i = 0; i < n; ++i) contacts.push_back({{kBirth, "6/15/1980"}});
+    auto st = hostWith(contacts);
+    st.ui.lookup = std::vector<std::string>{uid(2)};
+    for (standin::Rule& r : rules) st.rules.push_back(std::move(r));
+    start(std::move(st));
+    writeSettings(testing::kBirthToAge);
+  }
+  void clickUpdate(bool currentLookup = false) {
+    ui.schedule([this, currentLookup] {
+      if (currentLookup) ui.select(options().Option1_0);
+      ui.click(options().Command1);
+    });
+  }
+  std::vector<Variant> ages() {
+    std::vector<Variant> out;
+    for (int i = 1; i <= static_cast<int>(db().contacts.size()); ++i) out.push_back(value(i, kAge));
+    return out;
+  }
+
+  std::vector<standin::Rule> rules;
+};
+
+TEST_F(Entry, UpdateRunsWithTheChosenScope) {
+  struct Case {
+    const char* name;
+    bool currentLookup;
+    std::vector<Variant> ages;
+  };
+  for (const Case& c : {Case{"preset All Contacts", false, {"45", "45", "45"}},
+                        Case{"Current Lookup", true, {Variant(), "45", Variant()}}}) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(drive.path() / "c");
+    startWithContacts(3);
+    clickUpdate(c.currentLookup);
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(ages(), c.ages);
+    EXPECT_EQ(lookupFileExists(), c.currentLookup);
+    EXPECT_EQ(count("AppObject.savecurrentlookup"), c.currentLookup ? 1 : 0);
+    EXPECT_TRUE(ui.messageBoxes().empty());
+    EXPECT_EQ(ui.peers(), 0) << "no form is left loaded";
+  }
+}
+
+TEST_F(Entry, Command104ComesOnceAfterTheOptionsAreGoneAndBeforeTheDatabase) {
+  startWithContacts(1);
+  clickUpdate();
+  EXPECT_EQ(runProgram(), 0);
+
+  std::vector<std::string> c = calls();
+  auto command = std::find(c.begin(), c.end(), "AppObject.Command");
+  auto openex = std::find(c.begin(), c.end(), "Database.openex");
+  ASSERT_NE(command, c.end());
+  EXPECT_LT(command, openex);
+  EXPECT_EQ(count("AppObject.Command"), 1);
+  const auto& call = host->calls()[static_cast<size_t>(command - c.begin())];
+  EXPECT_EQ(call.args.at(0).value, Variant(int16_t{104}));
+  EXPECT_EQ(std::vector<std::string>(c.begin(), command + 1),
+            (std::vector<std::string>{"Connector.CreateObject", "AppObject.Command"}))
+      << "the application object is created before the dialog, and asked nothing else";
+  EXPECT_EQ(host->calls()[0].args.at(0).value, Variant("actole.appobject"));
+}
+
+// Forwards to the stand-in and notes the user interface's state when Command is called.
+class Spy : public host::Connector {
+ public:
+  Spy(host::Connector& inner, std::function<void()> onCommand)
+      : inner_(inner), onCommand_(std::move(onCommand)) {}
+  host::DispatchPtr create(std::string_view progId) override {
+    host::DispatchPtr made = inner_.create(progId);
+    if (!host::sameName(progId, "actole.appobject")) return made;
+    return std::make_shared<Watched>(made, onCommand_);
+  }
+  host::DispatchPtr createControl(std::string_view clsid) override {
+    return inner_.createControl(clsid);
+  }
+
+ private:
+  class Watched : public host::Dispatch {
+   public:
+    Watched(host::DispatchPtr inner, std::function<void()> onCommand)
+        : inner_(std::move(inner)), onCommand_(std::move(onCommand)) {}
+    Variant invoke(std::string_view member, host::CallKind kind,
+                   std::span<const host::Arg> args) override {
+      if (host::sameName(member, "Command")) onCommand_();
+      return inner_->invoke(member, kind, args);
+    }
+
+   private:
+    host::DispatchPtr inner_;
+    std::function<void()> onCommand_;
+  };
+
+  host::Connector& inner_;
+  std::function<void()> onCommand_;
+};
+
+TEST_F(Entry, TheOptionsDialogIsUnloadedWhenCommand104IsSent) {
+  // What the progress dialog alone holds on screen.
+  forms::Headless scratchUi;
+  forms::Application scratchApp(scratchUi);
+  frmProgress alone(scratchApp);
+  alone.show();
+  const int progressPeers = scratchUi.peers();
+
+  startWithContacts(1);
+  std::optional<int> peersAtCommand;
+  forms::Form* modalAtCommand = nullptr;
+  Spy spy(*connector, [&] {
+    peersAtCommand = ui.peers();
+    modalAtCommand = app.modalForm();
+  });
+  clickUpdate();
+  EXPECT_EQ(runProgram(&spy), 0);
+  ASSERT_TRUE(peersAtCommand.has_value());
+  EXPECT_EQ(*peersAtCommand, progressPeers) << "only the progress dialog is loaded";
+  EXPECT_EQ(modalAtCommand, nullptr);
+}
+
+TEST_F(Entry, CancelInTheOptionsDialogDoesNoDatabaseWork) {
+  struct Case {
+    const char* name;
+    std::function<void(frmUpdateMain&)> leave;
+  };
+  const std::vector<Case> cases = {
+      {"Cancel", [this](frmUpdateMain& f) { ui.click(f.Command2); }},
+      {"close box", [this](frmUpdateMain& f) { ui.closeBox(f); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    startWithContacts(2);
+    ui.schedule([&] { c.leave(options()); });
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(calls(), std::vector<std::string>{"Connector.CreateObject"});
+    EXPECT_EQ(host->calls()[0].args.at(0).value, Variant("actole.appobject"));
+    EXPECT_EQ(ages(), (std::vector<Variant>{Variant(), Variant()}));
+    EXPECT_FALSE(lookupFileExists());
+    EXPECT_TRUE(ui.messageBoxes().empty());
+    EXPECT_EQ(ui.peers(), 0);
+  }
+}
+
+TEST_F(Entry, CancelInTheProgressDialogStopsWithoutAMessage) {
+  startWithContacts(3);
+  clickUpdate();
+  ui.schedule(
+      [this] {
+        auto* p = dynamic_cast<frmProgress*>(app.activeForm());
+        ASSERT_NE(p, nullptr) << "the progress dialog is the active form";
+        ui.click(p->cmdCancel);
+      },
+      2);
+  EXPECT_EQ(runProgram(), 0);
+  EXPECT_EQ(ages(), (std::vector<Variant>{"45", Variant(), Variant()}));
+  EXPECT_TRUE(ui.messageBoxes().empty());
+  EXPECT_EQ(calls().back(), "Database.Close");
+}
+
+TEST_F(Entry, AFailingHostCallEndsTheProgramWithARunTimeReport) {
+  rules.push_back({standin::Rule::Kind::Fail, "Update", 3, std::nullopt,
+                   static_cast<int32_t>(0x80004005), "The record is locked."});
+  startWithContacts(4);
+  clickUpdate();
+  EXPECT_EQ(runProgram(), 1);
+
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  const forms::MessageBoxArgs& box = ui.messageBoxes()[0].box;
+  EXPECT_EQ(box.text, "Run-time error '-2147467259 (80004005)':\n\nThe record is locked.");
+  EXPECT_EQ(box.caption, "Agewright");
+  EXPECT_EQ(box.icon, forms::Icon::Error);
+  EXPECT_EQ(ages(), (std::vector<Variant>{"45", "45", Variant(), Variant()}))
+      << "earlier commits stay";
+  const standin::LoggedCall& last = host->calls().back();
+  EXPECT_EQ(last.member, "Update") << "nothing is called after the failure";
+  EXPECT_NE(last.error, 0);
+  EXPECT_EQ(ui.peers(), 0);
+}
+
+TEST_F(Entry, FailuresBeforeTheUpdateEndTheProgramToo) {
+  struct Case {
+    const char* name;
+    standin::Rule rule;
+    bool dialogShown;
+  };
+  const std::vector<Case> cases = {
+      {"Command fails",
+       {standin::Rule::Kind::Fail, "Command", 0, std::nullopt, static_cast<int32_t>(0x80004005),
+        "Unknown command."},
+       true},
+      {"the application object cannot be created",
+       {standin::Rule::Kind::Fail, "CreateObject", 0, "actole.appobject",
+        static_cast<int32_t>(0x800401F3), "Invalid class string"},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t shown = ui.messageBoxes().size();
+    rules = {c.rule};
+    startWithContacts(1);
+    clickUpdate();
+    EXPECT_EQ(runProgram(), 1);
+    ASSERT_EQ(ui.messageBoxes().size(), shown + 1);
+    EXPECT_NE(ui.messageBoxes().back().box.text.find(c.rule.description), std::string::npos)
+        << ui.messageBoxes().back().box.text;
+    EXPECT_EQ(ui.pending(), c.dialogShown ? 0u : 1u) << "the options dialog waited for input";
+    EXPECT_EQ(count("Database.openex"), 0);
+    EXPECT_EQ(ages(), std::vector<Variant>{Variant()});
+  }
+}
+
+}  // namespace
+}  // namespace vel::agewright
