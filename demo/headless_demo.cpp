@@ -23,7 +23,9 @@ namespace {
 using namespace vel;
 namespace fs = std::filesystem;
 
-void say(const std::string& s) { std::cout << "\n== " << s << "\n"; }
+void say(const std::string& s) {
+  std::cout << "\n== " << s << "\n";
+}
 
 std::string text(const standin::Contact& c, int32_t field) {
   const host::Variant* v = c.find(field);
@@ -53,7 +55,8 @@ int install(const fs::path& drives, const std::shared_ptr<standin::Host>& host) 
   host::InProcessConnector connector(host);
   int rc = menuwright::runMenuwright(app, connector, registry, files);
   for (const auto& e : fs::directory_iterator(drives / "c" / "Program Files" / "ACT"))
-    if (e.is_regular_file()) std::cout << "ACT! folder holds " << e.path().filename().string() << "\n";
+    if (e.is_regular_file())
+      std::cout << "ACT! folder holds " << e.path().filename().string() << "\n";
   std::cout << standin::menuTree(host->state().catalogue);
   return rc;
 }
@@ -80,7 +83,8 @@ int lookup(const std::shared_ptr<standin::Host>& host) {
     for (const std::string& uid : *found) {
       const standin::Contact& c = db.contacts[*db.indexOf(uid)];
       std::string stocks;
-      for (int32_t f = standin::samplefield::kStocksFirst; f <= standin::samplefield::kStocksLast; ++f)
+      for (int32_t f = standin::samplefield::kStocksFirst; f <= standin::samplefield::kStocksLast;
+           ++f)
         if (!text(c, f).empty()) stocks += (stocks.empty() ? "" : " ") + text(c, f);
       std::cout << "  " << uid << "  " << text(c, standin::samplefield::kContact) << "  " << stocks
                 << "\n";
@@ -93,7 +97,7 @@ int ages(const fs::path& drives, const std::shared_ptr<standin::Host>& host, con
   fs::path folder = drives / "c" / "Program Files" / "VMR";
   fs::create_directories(folder);
   fs::copy_file(dws, folder / "Ledger.dws", fs::copy_options::overwrite_existing);
-  const int32_t ageFields[] = {standin::samplefield::kAge, standin::samplefield::kSpouseAge,
+  const int32_t ageFields[] = {standin::samplefield::kAge,       standin::samplefield::kSpouseAge,
                                standin::samplefield::kChild1Age, standin::samplefield::kChild2Age,
                                standin::samplefield::kChild3Age, standin::samplefield::kChild4Age};
   std::map<std::pair<size_t, int32_t>, std::string> before;

@@ -65,7 +65,7 @@ struct OptionSpec {
   std::vector<std::string> flags;
 };
 
-Parsed parseArgs(const std::vector<std::string>& args, size_t from, const OptionSpec& spec) {
+Parsed parseArgs(const std::vector<std::string>& args, size_t from, const OptionSpec& accepted) {
   Parsed p;
   for (size_t i = from; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -76,10 +76,10 @@ Parsed parseArgs(const std::vector<std::string>& args, size_t from, const Option
     auto has = [&](const std::vector<std::string>& names) {
       return std::find(names.begin(), names.end(), a) != names.end();
     };
-    if (has(spec.withValue)) {
+    if (has(accepted.withValue)) {
       if (i + 1 >= args.size()) throw UsageError("missing value after " + a);
       if (!p.values.emplace(a, args[++i]).second) throw UsageError(a + " given twice");
-    } else if (has(spec.flags)) {
+    } else if (has(accepted.flags)) {
       p.flags.insert(a);
     } else {
       throw UsageError("unknown option " + a);
