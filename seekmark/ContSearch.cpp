@@ -233,8 +233,9 @@ void TForm1::LoadFromActiveField() {
   }
 }
 
-void TForm1::DoTheCompare(const std::string& value) {
-  const std::string v = asciiLower(value);
+void TForm1::DoTheCompare(std::string value) {
+  // The value is ours: lower-case it in place rather than copy it once more per field.
+  const std::string v = asciiLower(std::move(value));
   const std::string& s = loweredSearch_;
   bool hit = v.size() > s.size() ? v.find(s) != std::string::npos : v == s;
   if (!hit) return;

@@ -41,7 +41,7 @@ class TForm1 : public forms::Form {
   void OpenDB();
   void LoadComboDropDown();
   void LoadFromActiveField();
-  void DoTheCompare(const std::string& value);
+  void DoTheCompare(std::string value);
   void CreateALookup();
 
   // The controls, in the order of the form's table.
