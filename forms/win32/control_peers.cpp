@@ -1,0 +1,252 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include "forms/activexhost.h"
+#include "forms/button.h"
+#include "forms/combobox.h"
+#include "forms/image.h"
+#include "forms/label.h"
+#include "forms/optionbutton.h"
+#include "forms/progressbar.h"
+#include "forms/statusbar.h"
+#include "forms/win32/win32_peer.h"
+#include "platform/win32/wide.h"
+
+namespace vel::forms {
+
+namespace {
+
+class LabelPeer : public Win32Peer {
+ public:
+  LabelPeer(Win32Backend& ui, Label& l) : Win32Peer(ui, l), label_(l) {
+    DWORD style = l.wordWrap() ? SS_LEFT : SS_LEFTNOWORDWRAP;
+    if (!l.showAccelChar()) style |= SS_NOPREFIX;
+    createChild(L"STATIC", l.caption(), style);
+  }
+
+ protected:
+  void update(Prop p) override {
+    if (p == Prop::Caption)
+      setWindowText(hwnd(), label_.caption());
+    else
+      Win32Peer::update(p);
+  }
+
+ private:
+  Label& label_;
+};
+
+class ButtonPeer : public Win32Peer {
+ public:
+  ButtonPeer(Win32Backend& ui, Button& b) : Win32Peer(ui, b), button_(b) {
+    createChild(L"BUTTON", b.caption(), BS_PUSHBUTTON);
+  }
+
+ protected:
+  void update(Prop p) override {
+    if (p == Prop::Caption)
+      setWindowText(hwnd(), button_.caption());
+    else
+      Win32Peer::update(p);
+  }
+  void command(int code) override {
+    if (code == BN_CLICKED) button_.click();
+  }
+
+ private:
+  Button& button_;
+};
+
+class OptionButtonPeer : public Win32Peer {
+ public:
+  OptionButtonPeer(Win32Backend& ui, OptionButton& o) : Win32Peer(ui, o), option_(o) {
+    createChild(L"BUTTON", o.caption(), BS_AUTORADIOBUTTON);
+    check();
+  }
+
+ protected:
+  void update(Prop p) override {
+    if (p == Prop::Value)
+      check();
+    else
+      Win32Peer::update(p);
+  }
+  void command(int code) override {
+    // The button has checked itself and cleared the others of its group.
+    if (code == BN_CLICKED && SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED)
+      option_.select();
+  }
+
+ private:
+  void check() {
+    SendMessageW(hwnd(), BM_SETCHECK, option_.value() ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+
+  OptionButton& option_;
+};
+
+class ComboBoxPeer : public Win32Peer {
+ public:
+  ComboBoxPeer(Win32Backend& ui, ComboBox& b) : Win32Peer(ui, b), box_(b) { create(); }
+
+ protected:
+  void update(Prop p) override {
+    switch (p) {
+      case Prop::Style:
+        create();
+        break;
+      case Prop::Items:
+        fill();
+        break;
+      case Prop::Text:
+        setWindowText(hwnd(), box_.text());
+        break;
+      default:
+        Win32Peer::update(p);
+        break;
+    }
+  }
+  void command(int code) override {
+    if (code == CBN_EDITCHANGE) {
+      box_.type(windowText(hwnd()));
+    } else if (code == CBN_SELCHANGE) {
+      auto i = SendMessageW(hwnd(), CB_GETCURSEL, 0, 0);
+      if (i != CB_ERR) box_.pick(static_cast<int>(i));
+    }
+  }
+
+ private:
+  // A window for the style: it replaces the old one, which takes its list with it.
+  void create() {
+    bool dropDown = box_.style() == ComboStyle::DropDown;
+    // A drop-down combo box's window height includes its open list.
+    int height = dropDown ? box_.bounds().height + 8 * box_.itemHeight() : 0;
+    createChild(L"COMBOBOX", "",
+                (dropDown ? CBS_DROPDOWN : CBS_SIMPLE) | CBS_AUTOHSCROLL | WS_VSCROLL, 0, height);
+    fill();
+  }
+
+  // Emptying the list empties the edit field too: the text is set again after it.
+  void fill() {
+    SendMessageW(hwnd(), CB_RESETCONTENT, 0, 0);
+    for (const auto& item : box_.items())
+      SendMessageW(hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::widen(item).c_str()));
+    setWindowText(hwnd(), box_.text());
+  }
+
+  ComboBox& box_;
+};
+
+class StatusBarPeer : public Win32Peer {
+ public:
+  StatusBarPeer(Win32Backend& ui, StatusBar& s) : Win32Peer(ui, s), bar_(s) {
+    createChild(STATUSCLASSNAMEW, "", 0);
+    SendMessageW(hwnd(), SB_SIMPLE, s.simplePanel() ? TRUE : FALSE, 0);
+    showText();
+  }
+
+ protected:
+  void update(Prop p) override {
+    if (p == Prop::Text)
+      showText();
+    else
+      Win32Peer::update(p);
+  }
+
+ private:
+  // The simple part is 255; the window text as well, so that a reader of the window gets it.
+  void showText() {
+    std::wstring text = win32::widen(bar_.simpleText());
+    SendMessageW(hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(hwnd(), SB_SETTEXTW, bar_.simplePanel() ? SB_SIMPLEID : 0,
+                 reinterpret_cast<LPARAM>(text.c_str()));
+  }
+
+  StatusBar& bar_;
+};
+
+class ProgressBarPeer : public Win32Peer {
+ public:
+  ProgressBarPeer(Win32Backend& ui, ProgressBar& p) : Win32Peer(ui, p), bar_(p) {
+    createChild(PROGRESS_CLASSW, "", 0);
+    setRange();
+    setPos();
+  }
+
+ protected:
+  void update(Prop p) override {
+    if (p == Prop::Range) {
+      setRange();
+      setPos();
+    } else if (p == Prop::Value) {
+      setPos();
+    } else {
+      Win32Peer::update(p);
+    }
+  }
+
+ private:
+  void setRange() { SendMessageW(hwnd(), PBM_SETRANGE32, bar_.minimum(), bar_.maximum()); }
+  void setPos() { SendMessageW(hwnd(), PBM_SETPOS, bar_.value(), 0); }
+
+  ProgressBar& bar_;
+};
+
+// The picture from the resources; an etched frame where the program has none by that name.
+class ImagePeer : public Win32Peer {
+ public:
+  ImagePeer(Win32Backend& ui, Image& i)
+      : Win32Peer(ui, i),
+        bitmap_(i.picture().empty()
+                    ? nullptr
+                    : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                      win32::widen(i.picture()).c_str(),
+                                                      IMAGE_BITMAP, 0, 0, 0))) {
+    if (bitmap_.get()) {
+      createChild(L"STATIC", "", SS_BITMAP);
+      SendMessageW(hwnd(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+    } else {
+      createChild(L"STATIC", "", SS_ETCHEDFRAME);
+    }
+  }
+
+ private:
+  OwnedBitmap bitmap_;  // outlives the window that shows it
+};
+
+// The control needs no visible site: an empty static keeps its place and its name.
+class ActiveXHostPeer : public Win32Peer {
+ public:
+  ActiveXHostPeer(Win32Backend& ui, ActiveXHost& a) : Win32Peer(ui, a) {
+    createChild(L"STATIC", "", SS_LEFT);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Peer> createControlPeer(Win32Backend& ui, Control& c) {
+  switch (c.kind()) {
+    case Kind::Label:
+      return std::make_unique<LabelPeer>(ui, static_cast<Label&>(c));
+    case Kind::Button:
+      return std::make_unique<ButtonPeer>(ui, static_cast<Button&>(c));
+    case Kind::OptionButton:
+      return std::make_unique<OptionButtonPeer>(ui, static_cast<OptionButton&>(c));
+    case Kind::ComboBox:
+      return std::make_unique<ComboBoxPeer>(ui, static_cast<ComboBox&>(c));
+    case Kind::StatusBar:
+      return std::make_unique<StatusBarPeer>(ui, static_cast<StatusBar&>(c));
+    case Kind::ProgressBar:
+      return std::make_unique<ProgressBarPeer>(ui, static_cast<ProgressBar&>(c));
+    case Kind::Image:
+      return std::make_unique<ImagePeer>(ui, static_cast<Image&>(c));
+    case Kind::ActiveXHost:
+      return std::make_unique<ActiveXHostPeer>(ui, static_cast<ActiveXHost&>(c));
+    default:
+      break;
+  }
+  throw std::logic_error("no window for " + c.path());
+}
+
+}  // namespace vel::forms

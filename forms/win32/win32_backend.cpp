@@ -1,0 +1,217 @@
+#include "forms/win32/win32_backend.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "forms/application.h"
+#include "forms/form.h"
+#include "forms/win32/win32_peer.h"
+#include "platform/win32/wide.h"
+
+namespace vel::forms {
+
+namespace {
+
+void registerClass(const wchar_t* name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = velmoraWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = name;
+  // No class brush: each window erases with its own colour.
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw std::runtime_error("cannot register the window class: " +
+                             win32::systemMessage(GetLastError()));
+}
+
+UINT flagsOf(const MessageBoxArgs& box) {
+  UINT flags = 0;
+  switch (box.buttons) {
+    case Buttons::Ok:
+      flags = MB_OK;
+      break;
+    case Buttons::OkCancel:
+      flags = MB_OKCANCEL;
+      break;
+    case Buttons::YesNo:
+      flags = MB_YESNO;
+      break;
+    case Buttons::YesNoCancel:
+      flags = MB_YESNOCANCEL;
+      break;
+    case Buttons::RetryCancel:
+      flags = MB_RETRYCANCEL;
+      break;
+    case Buttons::AbortRetryIgnore:
+      flags = MB_ABORTRETRYIGNORE;
+      break;
+  }
+  switch (box.icon) {
+    case Icon::None:
+      break;
+    case Icon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case Icon::Warning:
+      flags |= MB_ICONWARNING;
+      break;
+    case Icon::Error:
+      flags |= MB_ICONERROR;
+      break;
+    case Icon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+  }
+  return flags;
+}
+
+Result resultOf(int id) {
+  switch (id) {
+    case IDOK:
+      return Result::Ok;
+    case IDYES:
+      return Result::Yes;
+    case IDNO:
+      return Result::No;
+    case IDRETRY:
+      return Result::Retry;
+    case IDABORT:
+      return Result::Abort;
+    case IDIGNORE:
+      return Result::Ignore;
+    default:
+      return Result::Cancel;  // IDCANCEL, and Escape or the close box on an OK-only box
+  }
+}
+
+}  // namespace
+
+Win32Backend::Win32Backend() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  if (HDC screen = GetDC(nullptr)) {
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  registerClass(kFormClass);
+  registerClass(kContainerClass);
+  taskbarOwner_ = CreateWindowExW(0, kFormClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  if (!taskbarOwner_)
+    throw std::runtime_error("cannot create the owner window: " +
+                             win32::systemMessage(GetLastError()));
+}
+
+Win32Backend::~Win32Backend() {
+  DestroyWindow(static_cast<HWND>(taskbarOwner_));
+}
+
+int Win32Backend::scale(int px) const {
+  return MulDiv(px, dpi_, 96);
+}
+
+std::unique_ptr<Peer> Win32Backend::createPeer(Control& control) {
+  switch (control.kind()) {
+    case Kind::Form:
+      return createFormPeer(*this, static_cast<Form&>(control));
+    case Kind::Panel:
+    case Kind::Frame:
+      return createContainerPeer(*this, control);
+    default:
+      return createControlPeer(*this, control);
+  }
+}
+
+void Win32Backend::keep(std::exception_ptr e) {
+  // The first error wins: what follows it happened while it was on its way out.
+  if (!pending_) pending_ = std::move(e);
+}
+
+void Win32Backend::rethrowPending() {
+  if (!pending_) return;
+  std::exception_ptr e = std::move(pending_);
+  pending_ = nullptr;
+  std::rethrow_exception(e);
+}
+
+void Win32Backend::formCreated(Form& f) {
+  forms_.push_back(&f);
+}
+
+void Win32Backend::formDestroyed(Form& f) {
+  std::erase(forms_, &f);
+}
+
+void Win32Backend::deliver(void* m) {
+  MSG& msg = *static_cast<MSG*>(m);
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (root && Win32Peer::of(root) && IsDialogMessageW(root, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+void Win32Backend::runLoop(std::string_view waiting, const std::function<bool()>& done) {
+  rethrowPending();
+  while (!done()) {
+    MSG msg;
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1)
+      throw std::runtime_error(std::string(waiting) +
+                               " stopped waiting: " + win32::systemMessage(GetLastError()));
+    if (got == 0) {
+      // The quit belongs to an outer loop: leave it in the queue for that one.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      throw DriverError(std::string(waiting) + " was waiting when the program was told to quit");
+    }
+    deliver(&msg);
+    rethrowPending();
+  }
+}
+
+void Win32Backend::processEvents() {
+  rethrowPending();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    deliver(&msg);
+    rethrowPending();
+  }
+}
+
+Result Win32Backend::messageBox(const MessageBoxArgs& box) {
+  HWND owner = box.owner && box.owner->loaded() ? Win32Peer::windowOf(box.owner) : nullptr;
+  UINT flags = flagsOf(box) | (owner ? MB_APPLMODAL : MB_TASKMODAL);
+  int id =
+      MessageBoxW(owner, win32::widen(box.text).c_str(), win32::widen(box.caption).c_str(), flags);
+  if (id == 0)
+    throw std::runtime_error("cannot show the message box \"" + box.text +
+                             "\": " + win32::systemMessage(GetLastError()));
+  rethrowPending();
+  return resultOf(id);
+}
+
+void Win32Backend::setCursor(Cursor c) {
+  cursor_ = c;
+  SetCursor(LoadCursorW(nullptr, c == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
+}
+
+void Win32Backend::bringToFront() {
+  HWND target = nullptr;
+  if (!forms_.empty())
+    if (Form* active = forms_.front()->app().activeForm()) target = Win32Peer::windowOf(active);
+  if (!target && lastActive_ && IsWindow(static_cast<HWND>(lastActive_)))
+    target = static_cast<HWND>(lastActive_);
+  if (target) SetForegroundWindow(target);
+}
+
+}  // namespace vel::forms
