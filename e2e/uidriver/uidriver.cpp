@@ -213,7 +213,12 @@ std::string stateOf(HWND c) {
                                         : "list")
       << " count=" << SendMessageW(c, CB_GETCOUNT, 0, 0);
   }
-  if (GetFocus() == c) o << " focused=1";
+  // GetFocus answers for our own thread only: ask the program's thread what has its focus
+  // (a combo box's edit field counts as the box).
+  GUITHREADINFO gui{sizeof gui};
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(c, nullptr), &gui) && gui.hwndFocus &&
+      (gui.hwndFocus == c || IsChild(c, gui.hwndFocus)))
+    o << " focused=1";
   return o.str();
 }
 

@@ -45,11 +45,12 @@ class PanelPeer : public Win32Peer {
 };
 
 // A window of our own class holding a group box across its whole area, and the frame's option
-// buttons above the box.
+// buttons above the box. A group box leaves its inside unpainted, so this window must not clip
+// its children: its own erase is what fills the inside.
 class FramePeer : public Win32Peer {
  public:
   FramePeer(Win32Backend& ui, Frame& f) : Win32Peer(ui, f) {
-    createChild(kContainerClass, f.caption(), WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    createChild(kContainerClass, f.caption(), 0, WS_EX_CONTROLPARENT);
     RECT r;
     GetClientRect(hwnd(), &r);
     box_.reset(CreateWindowExW(0, L"BUTTON", win32::widen(f.caption()).c_str(),

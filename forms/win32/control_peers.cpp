@@ -1,6 +1,10 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstring>
 
 #include "forms/activexhost.h"
 #include "forms/button.h"
@@ -194,15 +198,45 @@ class ProgressBarPeer : public Win32Peer {
 };
 
 // The picture from the resources; an etched frame where the program has none by that name.
+// The picture is a JPEG (or any format the system's picture loader reads) in an RCDATA
+// resource; a BITMAP resource of that name serves as well.
+HBITMAP loadPicture(const std::string& name) {
+  std::wstring w = win32::widen(name);
+  HMODULE module = GetModuleHandleW(nullptr);
+  if (HRSRC res = FindResourceW(module, w.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */)) {
+    DWORD size = SizeofResource(module, res);
+    const void* bytes = LockResource(LoadResource(module, res));
+    // The stream takes the memory and frees it with itself.
+    HGLOBAL copy = bytes && size ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr;
+    if (!copy) return nullptr;
+    std::memcpy(GlobalLock(copy), bytes, size);
+    GlobalUnlock(copy);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+      GlobalFree(copy);
+      return nullptr;
+    }
+    IPicture* picture = nullptr;
+    HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(hr) || !picture) return nullptr;
+    OLE_HANDLE handle = 0;
+    HBITMAP own = nullptr;
+    // The picture owns its bitmap: we keep a copy that outlives it.
+    if (SUCCEEDED(picture->get_Handle(&handle)) && handle)
+      own = static_cast<HBITMAP>(CopyImage(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)),
+                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    picture->Release();
+    return own;
+  }
+  return static_cast<HBITMAP>(LoadImageW(module, w.c_str(), IMAGE_BITMAP, 0, 0, 0));
+}
+
 class ImagePeer : public Win32Peer {
  public:
   ImagePeer(Win32Backend& ui, Image& i)
-      : Win32Peer(ui, i),
-        bitmap_(i.picture().empty()
-                    ? nullptr
-                    : static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                      win32::widen(i.picture()).c_str(),
-                                                      IMAGE_BITMAP, 0, 0, 0))) {
+      : Win32Peer(ui, i), bitmap_(i.picture().empty() ? nullptr : loadPicture(i.picture())) {
     if (bitmap_.get()) {
       createChild(L"STATIC", "", SS_BITMAP);
       SendMessageW(hwnd(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));

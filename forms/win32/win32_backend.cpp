@@ -23,7 +23,9 @@ void registerClass(const wchar_t* name) {
   wc.lpfnWndProc = velmoraWindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // The program's own icon, for every form that names none.
+  wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   wc.lpszClassName = name;
   // No class brush: each window erases with its own colour.
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)

@@ -1,0 +1,174 @@
+"""What the Wine tests share: a fresh prefix inside the build tree, programs started in it, the
+UI driver, stand-in host folders and screenshots turned into PNG files.
+
+The tests run the 64-bit build of the suite's sources under wine64: the machines this project
+runs on (CI included) cannot execute 32-bit x86 code, so 32-bit Wine cannot start there.
+"""
+
+import os
+import pathlib
+import shutil
+import struct
+import subprocess
+import time
+import zlib
+
+WINE = "/usr/lib/wine/wine64"
+
+
+class Failure(Exception):
+    pass
+
+
+def winpath(p):
+    return "Z:" + str(pathlib.Path(p).resolve()).replace("/", "\\")
+
+
+class Prefix:
+    """A Wine prefix made fresh for one run of the tests; one program runs in it at a time."""
+
+    def __init__(self, folder, bin_dir):
+        self.folder = pathlib.Path(folder).resolve()
+        self.bin = pathlib.Path(bin_dir).resolve()
+        self.env = dict(os.environ, WINEPREFIX=str(self.folder / "prefix"), WINEARCH="win64",
+                        WINEDEBUG="-all", LC_ALL="C.UTF-8")
+
+    def create(self):
+        if self.folder.exists():
+            shutil.rmtree(self.folder)
+        self.folder.mkdir(parents=True)
+        self.run(["wineboot", "-i"], timeout=180, quiet=True)
+        # Without a window manager Wine draws frames itself only when told to; the caption
+        # buttons need the Marlett font.
+        self.import_reg("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"
+                        "\"Decorated\"=\"N\"\n\"Managed\"=\"N\"\n", "x11.reg")
+        marlett = pathlib.Path("/usr/share/wine/fonts/marlett.ttf")
+        fonts = self.folder / "prefix" / "drive_c" / "windows" / "Fonts"
+        if marlett.exists() and fonts.exists():
+            shutil.copy(marlett, fonts / "marlett.ttf")
+
+    def run(self, args, timeout=60, quiet=False, check=True):
+        r = subprocess.run([WINE] + list(args), env=self.env, timeout=timeout,
+                           stdout=subprocess.DEVNULL if quiet else None,
+                           stderr=subprocess.DEVNULL if quiet else None)
+        if check and r.returncode != 0:
+            raise Failure(f"{args[0]} ended with {r.returncode}")
+        return r.returncode
+
+    def drive_c(self):
+        return self.folder / "prefix" / "drive_c"
+
+    def start(self, exe, extra_env=None):
+        """Starts a program of the build's bin folder by name, or any program by its path."""
+        path = exe if "/" in str(exe) else self.bin / exe
+        return subprocess.Popen([WINE, str(path)], env=dict(self.env, **(extra_env or {})),
+                                stdin=subprocess.DEVNULL)
+
+    def import_reg(self, text, name):
+        f = self.folder / name
+        # regedit reads REGEDIT4 files in the ANSI code page, with CR LF lines.
+        f.write_bytes(text.replace("\n", "\r\n").encode("latin-1"))
+        self.run(["regedit", "/S", winpath(f)], quiet=True)
+
+    def register_server(self):
+        self.run(["regsvr32", "/s", winpath(self.bin / "velmora_standin_server.dll")])
+
+    def stop(self):
+        """Ends every process of the prefix, and waits until they are gone, so that nothing of
+        one test is still on the screen when the next one looks."""
+        for flag in ("-k", "-w"):
+            subprocess.run([WINE, "wineserver", flag], env=self.env, timeout=30,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+class Driver:
+    """The UI driver: one command a line, one answer a line."""
+
+    def __init__(self, prefix):
+        self.p = subprocess.Popen([WINE, str(prefix.bin / "uidriver.exe")], env=prefix.env,
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                  encoding="utf-8", bufsize=1)
+
+    def __call__(self, *args):
+        self.p.stdin.write("\t".join(str(a) for a in args) + "\n")
+        self.p.stdin.flush()
+        line = self.p.stdout.readline()
+        if not line:
+            raise Failure(f"the UI driver ended at: {' '.join(map(str, args))}")
+        line = line.rstrip("\n")
+        if line == "ok":
+            return ""
+        if line.startswith("ok "):
+            return line[3:]
+        raise Failure(f"{' '.join(map(str, args))}: {line}")
+
+    def until(self, want, *args, seconds=15):
+        """Asks again until the answer is `want` (or passes `want` when it is a function)."""
+        end = time.monotonic() + seconds
+        got = None
+        while time.monotonic() < end:
+            try:
+                got = self(*args)
+            except Failure as e:
+                got = str(e)
+            if (want(got) if callable(want) else got == want):
+                return got
+            time.sleep(0.1)
+        raise Failure(f"{' '.join(map(str, args))}: waited for {want!r}, last answer {got!r}")
+
+    def close(self):
+        try:
+            self.p.stdin.write("quit\n")
+            self.p.stdin.close()
+            self.p.wait(timeout=20)
+        except (OSError, subprocess.TimeoutExpired):
+            self.p.kill()
+
+
+class StandIn:
+    """A stand-in host folder, set up and read through the stand-in tool."""
+
+    def __init__(self, tool, folder):
+        self.tool = str(pathlib.Path(tool).resolve())
+        self.folder = str(folder)
+
+    def __call__(self, *args):
+        r = subprocess.run([self.tool, args[0], self.folder] + [str(a) for a in args[1:]],
+                           capture_output=True, text=True, timeout=60)
+        if r.returncode != 0:
+            raise Failure(f"standin {args[0]}: {r.stderr.strip()}")
+        return r.stdout
+
+
+def bmp_to_png(bmp, png):
+    """A 24-bit bottom-up BMP, as the UI driver saves it, to a PNG. Returns how many colours
+    the picture has, so that a test can tell a drawn window from a blank one."""
+    data = pathlib.Path(bmp).read_bytes()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    if bits != 24:
+        raise Failure(f"{bmp}: {bits}-bit BMP")
+    stride = (width * 3 + 3) & ~3
+    raw = bytearray()
+    colours = set()
+    for y in range(abs(height)):
+        row = height - 1 - y if height > 0 else y
+        start = offset + row * stride
+        line = data[start:start + width * 3]
+        raw.append(0)
+        for x in range(0, len(line), 3):
+            px = bytes((line[x + 2], line[x + 1], line[x]))
+            colours.add(px)
+            raw += px
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+    png_bytes = (b"\x89PNG\r\n\x1a\n" +
+                 chunk(b"IHDR", struct.pack(">IIBBBBB", width, abs(height), 8, 2, 0, 0, 0)) +
+                 chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+    pathlib.Path(png).write_bytes(png_bytes)
+    pathlib.Path(bmp).unlink()
+    return len(colours)
+
