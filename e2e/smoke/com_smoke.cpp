@@ -38,8 +38,19 @@ int main() {
     check(exists == host::Variant(true), "ACTOLE.AUXCMDS AuxSubMenuExists");
     check(ref != 0, "the host wrote into the by-reference argument (" + std::to_string(ref) + ")");
 
+    // Each name is looked up once per object, in whatever case the caller spells it.
+    auto* comTable = dynamic_cast<com::ComDispatch*>(table.get());
+    int before = comTable->nameLookups();
+    for (const char* spelling : {"MoveFirst", "movefirst", "MOVEFIRST", "MoveNext", "movenext"})
+      table->call(spelling);
+    check(comTable->nameLookups() - before == 2,
+          "two member names, five calls: " + std::to_string(comTable->nameLookups() - before) +
+              " name lookups");
+
     host::DispatchPtr ev = c.createControl(host::kActEventClsid);
     check(host::toBool(ev->callId(host::kIsReadyDispId)), "event control IsReady by DISPID 3");
+    check(dynamic_cast<com::ComDispatch*>(ev.get())->nameLookups() == 0,
+          "IsReady needs no name lookup");
 
     try {
       table->call("NoSuchMember");

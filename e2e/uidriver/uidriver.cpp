@@ -371,6 +371,16 @@ std::string run(const std::vector<std::string>& a) {
     }
     return out;
   }
+  if (cmd == "rect") {  // a window's size, or a control's place in its window's client area
+    need(2);
+    HWND h = a.size() > 2 ? control(1) : top(1);
+    RECT r;
+    GetWindowRect(h, &r);
+    if (a.size() > 2) MapWindowPoints(nullptr, top(1), reinterpret_cast<POINT*>(&r), 2);
+    std::ostringstream o;
+    o << r.left << " " << r.top << " " << r.right - r.left << " " << r.bottom - r.top;
+    return o.str();
+  }
   if (cmd == "sleep") {
     need(2);
     Sleep(static_cast<DWORD>(std::stod(a[1]) * 1000));
