@@ -5,6 +5,7 @@ The tests run the 64-bit build of the suite's sources under wine64: the machines
 runs on (CI included) cannot execute 32-bit x86 code, so 32-bit Wine cannot start there.
 """
 
+import contextlib
 import os
 import pathlib
 import shutil
@@ -14,6 +15,7 @@ import time
 import zlib
 
 WINE = "/usr/lib/wine/wine64"
+ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
 class Failure(Exception):
@@ -172,3 +174,84 @@ def bmp_to_png(bmp, png):
     pathlib.Path(bmp).unlink()
     return len(colours)
 
+
+class Context:
+    """What a test gets: the prefix, stand-in host folders and screenshots."""
+
+    def __init__(self, work, bin_dir, tool):
+        self.work = pathlib.Path(work).resolve()
+        self.prefix = Prefix(self.work, bin_dir)
+        self.tool = tool
+        self.shots = self.work / "shots"
+
+    def host(self, name, *create):
+        folder = self.work / "hosts" / name
+        s = StandIn(self.tool, folder)
+        s("create", *create)
+        return s
+
+    def env_for(self, host):
+        return {"VELMORA_STANDIN_HOST": winpath(host.folder)}
+
+    def shot(self, driver, caption, name):
+        self.shots.mkdir(parents=True, exist_ok=True)
+        bmp = self.shots / (name + ".bmp")
+        driver("shot", caption, winpath(bmp))
+        colours = bmp_to_png(bmp, self.shots / (name + ".png"))
+        # A blank or black capture has one or two colours; a drawn form has text and edges.
+        check(colours > 4, f"screenshot {name} is blank ({colours} colours)")
+
+
+def check(ok, what):
+    if not ok:
+        raise Failure(what)
+
+
+def expect(got, want, what):
+    if got != want:
+        raise Failure(f"{what}: expected {want!r}, got {got!r}")
+
+
+def install(c, *names):
+    """Copies programs of the build into C:\\Program Files\\VMR, where the suite lives, with
+    Agewright's settings file beside them; returns the folder."""
+    folder = c.prefix.drive_c() / "Program Files" / "VMR"
+    folder.mkdir(parents=True, exist_ok=True)
+    for n in names:
+        shutil.copy(c.prefix.bin / n, folder / n)
+    shutil.copy(ROOT / "agewright" / "Ledger.dws", folder / "Ledger.dws")
+    return folder
+
+
+@contextlib.contextmanager
+def program(c, exe, host):
+    """A program of the suite running against `host`, and a UI driver. On the way out the
+    driver ends; a failed test kills the program, which may be waiting on a box."""
+    proc = c.prefix.start(exe, c.env_for(host))
+    d = Driver(c.prefix)
+    try:
+        yield proc, d
+    except BaseException:
+        proc.kill()
+        raise
+    finally:
+        d.close()
+
+
+def ended(proc, seconds=20):
+    try:
+        return proc.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        raise Failure("the program did not end")
+
+
+def contacts(host, fields):
+    """The stand-in tool's table of contacts: columns start where their titles do."""
+    lines = host("contacts", "--fields", ",".join(map(str, fields))).splitlines()
+    header = lines[0]
+    starts = [0] + [i for i in range(1, len(header))
+                    if header[i] != " " and header[i - 1] == " " and header[i - 2] == " "]
+    check(len(starts) == len(fields), f"contacts table header: {header!r}")
+    bounds = list(zip(starts, starts[1:] + [None]))
+    return [[line[a:b].strip() for a, b in bounds] for line in lines[1:]]
