@@ -15,6 +15,8 @@ import time
 import zlib
 
 WINE = "/usr/lib/wine/wine64"
+# The server itself: "wine64 wineserver" would look for a Windows program of that name.
+WINESERVER = "/usr/lib/wine/wineserver"
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
@@ -60,11 +62,11 @@ class Prefix:
     def drive_c(self):
         return self.folder / "prefix" / "drive_c"
 
-    def start(self, exe, extra_env=None):
+    def start(self, exe, extra_env=None, args=()):
         """Starts a program of the build's bin folder by name, or any program by its path."""
         path = exe if "/" in str(exe) else self.bin / exe
-        return subprocess.Popen([WINE, str(path)], env=dict(self.env, **(extra_env or {})),
-                                stdin=subprocess.DEVNULL)
+        return subprocess.Popen([WINE, str(path)] + list(args),
+                                env=dict(self.env, **(extra_env or {})), stdin=subprocess.DEVNULL)
 
     def import_reg(self, text, name):
         f = self.folder / name
@@ -79,7 +81,7 @@ class Prefix:
         """Ends every process of the prefix, and waits until they are gone, so that nothing of
         one test is still on the screen when the next one looks."""
         for flag in ("-k", "-w"):
-            subprocess.run([WINE, "wineserver", flag], env=self.env, timeout=30,
+            subprocess.run([WINESERVER, flag], env=self.env, timeout=30,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -221,6 +223,24 @@ def install(c, *names):
         shutil.copy(c.prefix.bin / n, folder / n)
     shutil.copy(ROOT / "agewright" / "Ledger.dws", folder / "Ledger.dws")
     return folder
+
+
+def act_install(c):
+    """ACT! as the installer finds it: its folders in the registry, its two command files in
+    C:\\Program Files\\ACT. Returns that folder."""
+    act = c.prefix.drive_c() / "Program Files" / "ACT"
+    act.mkdir(parents=True, exist_ok=True)
+    (act / "ActCmd.INI").write_bytes(b"[Commands]\r\n")
+    (act / "ModMenu.act").write_bytes(b"menu\r\n")
+    c.prefix.import_reg(
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Symantec\\ACT!\\Install]\n"
+        "\"BinRoot\"=\"C:\\\\Program Files\\\\ACT\"\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Symantec\\ACT!]\n"
+        "\"Query File Type\"=\"C:\\\\Program Files\\\\ACT\\\\Query\"\n"
+        "\"Report, Label, Envelope File Type\"=\"C:\\\\Program Files\\\\ACT\\\\Report\"\n"
+        "\"Document Template File Type\"=\"C:\\\\Program Files\\\\ACT\\\\Template\"\n",
+        "act.reg")
+    return act
 
 
 @contextlib.contextmanager

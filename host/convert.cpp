@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "host/error.h"
 #include "platform/oledate.h"
@@ -18,11 +18,15 @@ namespace {
 constexpr double kMinDateSerial = -657434.0;
 constexpr double kMaxDateSerial = 2958465.99999;
 
+// White space as the system's number reading skips it.
 bool isBlank(char c) {
-  return c == ' ' || c == '\t';
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
+}
+char lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string_view trimBlanks(std::string_view s) {
@@ -33,34 +37,9 @@ std::string_view trimBlanks(std::string_view s) {
 
 bool sameWord(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (x != b[i]) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != b[i]) return false;
   return true;
-}
-
-// A decimal number: optional sign, digits with an optional decimal point (at least one digit),
-// optional exponent. Nothing else: no "inf", no hexadecimal, no thousands separators.
-bool isDecimalNumber(std::string_view s) {
-  size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < s.size() && isDigit(s[i])) ++i, ++digits;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && isDigit(s[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t expDigits = 0;
-    while (i < s.size() && isDigit(s[i])) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  return i == s.size();
 }
 
 // Whether an unsigned decimal number that a double cannot hold is too large rather than too
@@ -88,22 +67,117 @@ bool beyondDoubleRange(std::string_view s) {
   return magnitude > 0;
 }
 
-// The number a text holds, nothing when it holds none; overflow when it is beyond a double.
-std::optional<double> numberFromText(std::string_view text) {
-  std::string_view s = trimBlanks(text);
-  if (!isDecimalNumber(s)) return std::nullopt;
-  const bool negative = s.front() == '-';
-  if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
+// A number read from a text. "&H" and "&O" numbers are bit patterns: they wrap into the signed
+// range of the integer they become (&HFFFF is -1 as a 16-bit integer, 65535 as a 32-bit one).
+struct TextNumber {
+  double value = 0;
+  bool bitPattern = false;
+};
+
+// "&H1F", "&O17": up to 32 bits; more is an overflow.
+std::optional<TextNumber> radixNumber(std::string_view s) {
+  if (s.size() < 3 || s[0] != '&') return std::nullopt;
+  const int base = lower(s[1]) == 'h' ? 16 : lower(s[1]) == 'o' ? 8 : 0;
+  if (base == 0) return std::nullopt;
+  uint64_t value = 0;
+  bool tooLarge = false;
+  for (char c : s.substr(2)) {
+    const char l = lower(c);
+    const int digit = isDigit(l) ? l - '0' : (l >= 'a' && l <= 'f') ? l - 'a' + 10 : base;
+    if (digit >= base) return std::nullopt;
+    value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+    tooLarge = tooLarge || value > 0xFFFFFFFFu;
+    if (tooLarge) value = 0;  // the digits still have to be checked
+  }
+  if (tooLarge) throw overflowError();
+  return TextNumber{static_cast<double>(value), true};
+}
+
+// Takes a sign or a "$" off the front (or, with `back`, the end) of `s`, each at most once
+// over the whole number, with blanks between them.
+void takeSignsAndCurrency(std::string_view& s, bool back, bool& signSeen, bool& negative,
+                          bool& currencySeen) {
+  for (;;) {
+    s = trimBlanks(s);
+    if (s.empty()) return;
+    const char c = back ? s.back() : s.front();
+    if (!signSeen && (c == '+' || c == '-')) {
+      signSeen = true;
+      negative = c == '-';
+    } else if (!currencySeen && c == '$') {
+      currencySeen = true;
+    } else {
+      return;
+    }
+    back ? s.remove_suffix(1) : s.remove_prefix(1);
+  }
+}
+
+// An en-US number as the system reads one: a sign before or after it, or parentheses around it
+// for a negative one; a "$" before or after it; "," between the digits of the whole part; a
+// decimal point; an exponent. Nothing when the text holds no such number.
+std::optional<double> decimalNumber(std::string_view s) {
+  bool signSeen = false, negative = false, currencySeen = false;
+  if (s.size() >= 2 && s.front() == '(' && s.back() == ')') {
+    signSeen = negative = true;
+    s = s.substr(1, s.size() - 2);
+  }
+  takeSignsAndCurrency(s, false, signSeen, negative, currencySeen);
+
+  std::string plain;  // the number without its separators, for the conversion
+  size_t i = 0, digits = 0;
+  for (; i < s.size() && (isDigit(s[i]) || (s[i] == ',' && digits > 0)); ++i)
+    if (s[i] != ',') plain += s[i], ++digits;
+  if (i < s.size() && s[i] == '.') {
+    plain += s[i++];
+    for (; i < s.size() && isDigit(s[i]); ++i) plain += s[i], ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    plain += s[i++];
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) plain += s[i++];
+    size_t expDigits = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) plain += s[i], ++expDigits;
+    if (expDigits == 0) return std::nullopt;
+  }
+  std::string_view rest = s.substr(i);
+  takeSignsAndCurrency(rest, true, signSeen, negative, currencySeen);
+  if (!rest.empty()) return std::nullopt;
+
   double d = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
+  const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), d);
   if (ec == std::errc::result_out_of_range) {
     // Too small to hold is zero; too large is an overflow.
-    if (beyondDoubleRange(s)) throw overflowError();
+    if (beyondDoubleRange(plain)) throw overflowError();
     d = 0;
-  } else if (ec != std::errc() || end != s.data() + s.size()) {
+  } else if (ec != std::errc() || end != plain.data() + plain.size()) {
     return std::nullopt;
   }
   return negative ? -d : d;
+}
+
+// The number a text holds, nothing when it holds none; overflow when it is beyond a double.
+std::optional<TextNumber> numberFromText(std::string_view text) {
+  const std::string_view s = trimBlanks(text);
+  if (auto n = radixNumber(s)) return n;
+  if (auto d = decimalNumber(s)) return TextNumber{*d, false};
+  return std::nullopt;
+}
+
+// A bit pattern as a signed integer of the width of Int; overflow when it is wider.
+template <class Int>
+Int fromBits(double bits) {
+  using Unsigned = std::make_unsigned_t<Int>;
+  if (bits > static_cast<double>(std::numeric_limits<Unsigned>::max())) throw overflowError();
+  return static_cast<Int>(static_cast<Unsigned>(bits));
+}
+
+// "True" or "False" in any case, exactly (no blanks around), or the literals "#TRUE#" and
+// "#FALSE#" as written.
+std::optional<bool> booleanWord(std::string_view s) {
+  if (sameWord(s, "true") || s == "#TRUE#") return true;
+  if (sameWord(s, "false") || s == "#FALSE#") return false;
+  return std::nullopt;
 }
 
 // Rounds half to even, as the automation client's integer conversions do.
@@ -136,43 +210,14 @@ Int toInteger(const Variant& v) {
     case VarType::Date:
       return roundToInt<Int>(v.asDate());
     case VarType::Text:
-      if (auto d = numberFromText(v.asText())) return roundToInt<Int>(*d);
+      if (auto n = numberFromText(v.asText()))
+        return n->bitPattern ? fromBits<Int>(n->value) : roundToInt<Int>(n->value);
       throw typeMismatch();
     case VarType::Error:
     case VarType::Object:
       break;
   }
   throw typeMismatch();
-}
-
-// Up to 15 significant digits; plain decimal for decimal exponents -5 to 14, otherwise
-// "1.5E-07" and "1E+15".
-std::string doubleText(double d) {
-  if (d == 0) return "0";  // -0 too
-  if (!std::isfinite(d)) throw overflowError();
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", d);  // "-d.dddddddddddddde+XX", rounded to 15 digits
-  std::string_view s(buf);
-  const size_t e = s.find('e');
-  const int exponent = std::atoi(buf + e + 1);
-  std::string sign = s.front() == '-' ? "-" : "";
-  std::string digits;
-  for (char c : s.substr(0, e))
-    if (isDigit(c)) digits += c;
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-  if (exponent >= -5 && exponent < 15) {
-    if (exponent < 0) return sign + "0." + std::string(-exponent - 1, '0') + digits;
-    const size_t intDigits = static_cast<size_t>(exponent) + 1;
-    if (digits.size() <= intDigits)
-      return sign + digits + std::string(intDigits - digits.size(), '0');
-    return sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits);
-  }
-  std::string out = sign + digits.substr(0, 1);
-  if (digits.size() > 1) out += "." + digits.substr(1);
-  char exp[16];
-  std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  return out + exp;
 }
 
 }  // namespace
@@ -191,7 +236,8 @@ std::string toText(const Variant& v, NullRule nullRule) {
     case VarType::Int32:
       return std::to_string(v.asInt32());
     case VarType::Double:
-      return doubleText(v.asDouble());
+      if (!std::isfinite(v.asDouble())) throw overflowError();
+      return platform::regional().formatNumber(v.asDouble());
     case VarType::Date:
       if (!(v.asDate() >= kMinDateSerial && v.asDate() <= kMaxDateSerial)) throw overflowError();
       return platform::regional().formatDate(v.asDate());
@@ -229,7 +275,8 @@ double toDouble(const Variant& v) {
     case VarType::Date:
       return v.asDate();
     case VarType::Text:
-      if (auto d = numberFromText(v.asText())) return *d;
+      if (auto n = numberFromText(v.asText()))
+        return n->bitPattern ? fromBits<int32_t>(n->value) : n->value;
       throw typeMismatch();
     case VarType::Error:
     case VarType::Object:
@@ -254,13 +301,10 @@ bool toBool(const Variant& v) {
       return v.asDouble() != 0;
     case VarType::Date:
       return v.asDate() != 0;
-    case VarType::Text: {
-      const std::string_view s = trimBlanks(v.asText());
-      if (sameWord(s, "true")) return true;
-      if (sameWord(s, "false")) return false;
-      if (auto d = numberFromText(s)) return *d != 0;
+    case VarType::Text:
+      if (auto b = booleanWord(v.asText())) return *b;
+      if (auto n = numberFromText(v.asText())) return n->value != 0;
       throw typeMismatch();
-    }
     case VarType::Error:
     case VarType::Object:
       break;
@@ -280,9 +324,13 @@ Variant negate(const Variant& v) {
       return static_cast<int16_t>(~v.asInt16());
     case VarType::Int32:
       return ~v.asInt32();
+    case VarType::Text:
+      // A text that holds no number may still be a Boolean word, negated as a Boolean.
+      if (!numberFromText(v.asText()))
+        if (auto b = booleanWord(v.asText())) return !*b;
+      return ~toInt32(v);
     case VarType::Double:
     case VarType::Date:
-    case VarType::Text:
       return ~toInt32(v);
     case VarType::Error:
     case VarType::Object:

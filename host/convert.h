@@ -1,6 +1,6 @@
 #pragma once
 // Every conversion the programs make of an automation value, in one place. Texts that depend on
-// the user's regional settings (dates, two-digit years) come from platform::regional().
+// the user's regional settings (numbers, dates, two-digit years) come from platform::regional().
 
 #include <cstdint>
 #include <optional>
@@ -24,11 +24,13 @@ std::string toText(const Variant& v, NullRule nullRule);
 int16_t toInt16(const Variant& v);
 int32_t toInt32(const Variant& v);
 double toDouble(const Variant& v);
-// Non-zero numbers are true; texts "True"/"False" (any case) or numeric; Empty is false.
+// Non-zero numbers are true; texts "True"/"False" (any case, no blanks around), "#TRUE#"/"#FALSE#"
+// or numeric; Empty is false.
 bool toBool(const Variant& v);
 
-// Negation as an automation variant: a Boolean negated logically, integers (and numbers,
-// rounded to a 32-bit integer first) complemented bit by bit, Null stays Null. Empty cannot be
+// Negation as an automation variant: a Boolean (or a "True"/"False" text) negated logically,
+// integers (and numbers, rounded to a 32-bit integer first) complemented bit by bit, Null stays
+// Null. Empty cannot be
 // negated here (an error, unlike the platform's VarNot).
 Variant negate(const Variant& v);
 

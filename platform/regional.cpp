@@ -1,7 +1,10 @@
 #include "platform/regional.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 #include "platform/oledate.h"
 
@@ -85,18 +88,21 @@ constexpr std::array<std::string_view, 12> kMonthNames = {
     "january", "february", "march",     "april",   "may",      "june",
     "july",    "august",   "september", "october", "november", "december"};
 
-// 1..12 for a full month name, its first three letters, or "Sept"; 0 otherwise.
+// 1..12 for a full month name or its first three letters; 0 otherwise.
 int monthFromName(std::string_view w) {
   for (size_t i = 0; i < kMonthNames.size(); ++i) {
     const std::string_view name = kMonthNames[i];
     if (sameWord(w, name) || sameWord(w, name.substr(0, 3))) return static_cast<int>(i) + 1;
   }
-  if (sameWord(w, "sept")) return 9;
   return 0;
 }
 
 bool isDayOrMonth(const Number& n) {
   return n.digits <= 2;
+}
+
+bool isCalendarDay(const CivilDate& d) {
+  return d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= daysInMonth(d.year, d.month);
 }
 
 // A four-digit year as written; one or two digits name the year ending in them that lies in
@@ -109,21 +115,24 @@ std::optional<int> yearOf(const Number& n, int twoDigitYearMax) {
   return year;
 }
 
-// M/D/Y, M-D-Y, M.D.Y and, with a four-digit year first, Y-M-D; also D-Mon-Y.
+// M/D/Y and M-D-Y ("/" and "-" mix freely), read as D/M/Y when only that order gives a date
+// (13/1/1990 is 13 January); with a four-digit year first, Y-M-D; also D-Mon-Y. A dot
+// separates the parts of a time, not of a date.
 std::optional<CivilDate> numericDate(Cursor& c, int pivot) {
   auto first = c.number();
   if (!first) return std::nullopt;
   const char sep = c.peek();
-  if (sep != '/' && sep != '-' && sep != '.') return std::nullopt;
+  if (sep != '/' && sep != '-') return std::nullopt;
   c.take(sep);
   CivilDate d;
-  if (sep == '-' && isLetter(c.peek())) {
+  const bool isNamedMonth = sep == '-' && isLetter(c.peek());
+  if (isNamedMonth) {
     d.month = monthFromName(c.word());
     d.day = first->value;
     if (d.month == 0 || !isDayOrMonth(*first) || !c.take('-')) return std::nullopt;
   } else {
     auto second = c.number();
-    if (!second || !isDayOrMonth(*second) || !c.take(sep)) return std::nullopt;
+    if (!second || !isDayOrMonth(*second) || !(c.take('/') || c.take('-'))) return std::nullopt;
     if (first->digits == 4) {
       auto third = c.number();
       if (!third || !isDayOrMonth(*third)) return std::nullopt;
@@ -138,6 +147,8 @@ std::optional<CivilDate> numericDate(Cursor& c, int pivot) {
   auto year = yearOf(*last, pivot);
   if (!year) return std::nullopt;
   d.year = *year;
+  if (!isNamedMonth && !isCalendarDay(d) && isCalendarDay({d.year, d.day, d.month}))
+    std::swap(d.month, d.day);
   return d;
 }
 
@@ -228,6 +239,38 @@ std::string timeText(const OleDateTime& t) {
   return buf;
 }
 
+// Up to 15 significant digits; plain decimal for decimal exponents -5 to 14, otherwise
+// "1.5E-07" and "1E+15".
+std::string numberText(double d) {
+  if (d == 0) return "0";  // -0 too
+  // As the system prints them; the automation conversions refuse them before they ask.
+  if (std::isnan(d)) return "NAN";
+  if (std::isinf(d)) return d < 0 ? "-INF" : "INF";
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.14e", d);  // "-d.dddddddddddddde+XX", rounded to 15 digits
+  std::string_view s(buf);
+  const size_t e = s.find('e');
+  const int exponent = std::atoi(buf + e + 1);
+  std::string sign = s.front() == '-' ? "-" : "";
+  std::string digits;
+  for (char c : s.substr(0, e))
+    if (isDigit(c)) digits += c;
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+  if (exponent >= -5 && exponent < 15) {
+    if (exponent < 0) return sign + "0." + std::string(-exponent - 1, '0') + digits;
+    const size_t intDigits = static_cast<size_t>(exponent) + 1;
+    if (digits.size() <= intDigits)
+      return sign + digits + std::string(intDigits - digits.size(), '0');
+    return sign + digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+  }
+  std::string out = sign + digits.substr(0, 1);
+  if (digits.size() > 1) out.append(".").append(digits, 1);
+  char exp[16];
+  std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return out + exp;
+}
+
 }  // namespace
 
 std::optional<double> PortableRegional::parseDate(std::string_view text) const {
@@ -258,6 +301,10 @@ std::string PortableRegional::formatDate(double serial) const {
   std::snprintf(buf, sizeof buf, "%d/%d/%d", t.month, t.day, t.year);
   if (t.hour == 0 && t.minute == 0 && t.second == 0) return buf;
   return std::string(buf) + " " + timeText(t);
+}
+
+std::string PortableRegional::formatNumber(double d) const {
+  return numberText(d);
 }
 
 const Regional& regional() {

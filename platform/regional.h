@@ -1,6 +1,7 @@
 #pragma once
-// The user's regional settings, as far as the suite depends on them: how dates read and print.
-// The portable rules are en-US; on Windows the system's own functions take their place.
+// The user's regional settings, as far as the suite depends on them: how dates read and print,
+// and how numbers print. The portable rules are en-US; on Windows the system's own functions
+// take their place.
 
 #include <optional>
 #include <string>
@@ -17,17 +18,23 @@ class Regional {
   // The short form of an OLE date: the date alone when there is no time part, the time alone
   // when there is no date part, both otherwise.
   virtual std::string formatDate(double serial) const = 0;
+  // A double as an automation client renders it: up to 15 significant digits, with the decimal
+  // separator of these settings.
+  virtual std::string formatNumber(double d) const = 0;
 };
 
-// en-US rules: M/D/YYYY, M-D-YY, "March 1, 1990", "1 Mar 1990", yyyy-mm-dd, each with or without
-// a time ("13:45", "1:45 PM", "1:45:30 pm"). A two-digit year yy becomes the year ending in yy
-// that lies in (twoDigitYearMax - 100, twoDigitYearMax]: the classic 2029 maps 00-29 to the
-// 2000s and 30-99 to the 1900s.
+// en-US rules: M/D/YYYY, M-D-YY (D/M when only that order is a date), "March 1, 1990",
+// "1 Mar 1990", yyyy-mm-dd, each with or without a time ("13:45", "1:45 PM", "1:45:30 pm"). A
+// two-digit year yy becomes the year ending in yy that lies in (twoDigitYearMax - 100,
+// twoDigitYearMax]: the classic 2029 maps 00-29 to the 2000s and 30-99 to the 1900s. Numbers: "."
+// separates decimals, plain decimal for decimal exponents -5 to 14, otherwise "1.5E-07" and
+// "1E+15".
 class PortableRegional : public Regional {
  public:
   explicit PortableRegional(int twoDigitYearMax = 2029) : twoDigitYearMax_(twoDigitYearMax) {}
   std::optional<double> parseDate(std::string_view text) const override;
   std::string formatDate(double serial) const override;
+  std::string formatNumber(double d) const override;
   int twoDigitYearMax() const { return twoDigitYearMax_; }
 
  private:

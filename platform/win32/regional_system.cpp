@@ -1,5 +1,5 @@
-// On Windows dates read and print as the user's regional settings say, through the system's
-// own automation functions.
+// On Windows dates read and print, and numbers print, as the user's regional settings say,
+// through the system's own automation functions.
 
 #include <windows.h>
 
@@ -24,6 +24,18 @@ class Win32Regional : public Regional {
     if (FAILED(VarBstrFromDate(serial, LOCALE_USER_DEFAULT, 0, &b))) return {};
     std::string s = win32::narrow(std::wstring_view(b, SysStringLen(b)));
     SysFreeString(b);
+    return s;
+  }
+  std::string formatNumber(double d) const override {
+    VARIANT in, out;
+    VariantInit(&in);
+    VariantInit(&out);
+    in.vt = VT_R8;
+    in.dblVal = d;
+    if (FAILED(VariantChangeTypeEx(&out, &in, LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, VT_BSTR)))
+      return {};
+    std::string s = win32::narrow(std::wstring_view(out.bstrVal, SysStringLen(out.bstrVal)));
+    VariantClear(&out);
     return s;
   }
 };

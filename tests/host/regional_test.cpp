@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -45,7 +46,6 @@ const ParseCase kParseCases[] = {
     {"slashes", "3/1/1990", date(1990, 3, 1)},
     {"slashes_leading_zeros", "03/01/1990", date(1990, 3, 1)},
     {"dashes_two_digit_year", "3-1-90", date(1990, 3, 1)},
-    {"dots", "3.1.1990", date(1990, 3, 1)},
     {"year_first", "1990-03-01", date(1990, 3, 1)},
     {"year_first_short_parts", "1990-3-1", date(1990, 3, 1)},
     {"month_name_comma", "March 1, 1990", date(1990, 3, 1)},
@@ -53,7 +53,6 @@ const ParseCase kParseCases[] = {
     {"month_name_blank", "March 1 1990", date(1990, 3, 1)},
     {"month_abbreviation", "Mar 1, 1990", date(1990, 3, 1)},
     {"month_name_any_case", "mARCH 1, 1990", date(1990, 3, 1)},
-    {"sept", "Sept 15, 1990", date(1990, 9, 15)},
     {"sep", "Sep 15 1990", date(1990, 9, 15)},
     {"day_month_year", "1 March 1990", date(1990, 3, 1)},
     {"day_abbreviation_year", "1 Mar 1990", date(1990, 3, 1)},
@@ -84,7 +83,11 @@ const ParseCase kParseCases[] = {
     {"february_30", "2/30/1990", kNoDate},
     {"february_29_1900", "2/29/1900", kNoDate},
     {"april_31", "4/31/1990", kNoDate},
-    {"month_13", "13/1/1990", kNoDate},
+    {"day_first_when_the_month_cannot_be", "13/1/1990", date(1990, 1, 13)},
+    {"day_first_with_dashes_short_year", "25-12-60", date(1960, 12, 25)},
+    {"neither_order_a_date", "13/13/1990", kNoDate},
+    {"day_first_only_when_month_first_fails", "2/1/1990", date(1990, 2, 1)},
+    {"day_first_still_checks_the_day", "31/2/1990", kNoDate},
     {"month_0", "0/1/1990", kNoDate},
     {"day_0", "1/0/1990", kNoDate},
     {"year_below_100", "1/1/0099", kNoDate},
@@ -101,10 +104,12 @@ const ParseCase kParseCases[] = {
     {"number", "12345", kNoDate},
     {"year_alone", "1990", kNoDate},
     {"month_and_day_only", "3/1", kNoDate},
-    {"mixed_separators", "3/1-1990", kNoDate},
+    {"mixed_separators", "3/1-1990", date(1990, 3, 1)},
     {"month_and_year_only", "March 1990", kNoDate},
     {"misspelt_month", "Marc 1, 1990", kNoDate},
     {"short_year_first", "90-03-01", kNoDate},
+    {"dots_separate_times_not_dates", "3.1.1990", kNoDate},
+    {"sept_is_no_month_name", "Sept 15, 1990", kNoDate},
     {"trailing_word", "3/1/1990 x", kNoDate},
     {"trailing_letter_no_blank", "3/1/1990x", kNoDate},
     {"time_without_blank", "3/1/199013:45", kNoDate},
@@ -193,13 +198,15 @@ TEST(Regional, DefaultsToTheSystemSettings) {
   EXPECT_EQ(regional().parseDate("1/1/29"), date(2029, 1, 1));
 }
 
-// Reads only "yes" and prints every date as "D": shows which settings a conversion consulted.
+// Reads only "yes", prints every date as "D" and every number as "N": shows which settings a
+// conversion consulted.
 class MarkerRegional : public Regional {
  public:
   std::optional<double> parseDate(std::string_view text) const override {
     return text == "yes" ? std::optional<double>(1.0) : std::nullopt;
   }
   std::string formatDate(double) const override { return "D"; }
+  std::string formatNumber(double) const override { return "N"; }
 };
 
 TEST(ScopedRegional, ConversionsUseTheSettingsInForce) {
@@ -207,11 +214,24 @@ TEST(ScopedRegional, ConversionsUseTheSettingsInForce) {
   {
     ScopedRegional scope(marker);
     EXPECT_EQ(host::toText(host::Variant::date(32874), host::NullRule::Strict), "D");
+    EXPECT_EQ(host::toText(2.5, host::NullRule::Strict), "N");
     EXPECT_TRUE(host::isDate("yes"));
     EXPECT_FALSE(host::isDate("1/1/1990"));
   }
   EXPECT_EQ(host::toText(host::Variant::date(32874), host::NullRule::Strict), "1/1/1990");
+  EXPECT_EQ(host::toText(2.5, host::NullRule::Strict), "2.5");
   EXPECT_TRUE(host::isDate("1/1/1990"));
+}
+
+TEST(ScopedRegional, OnlyDoublesAndDatesDependOnTheSettings) {
+  const MarkerRegional marker;
+  ScopedRegional scope(marker);
+  EXPECT_EQ(host::toText(true, host::NullRule::Strict), "True");
+  EXPECT_EQ(host::toText(int16_t{-5}, host::NullRule::Strict), "-5");
+  EXPECT_EQ(host::toText(int32_t{70000}, host::NullRule::Strict), "70000");
+  // A double beyond every number fails before the settings are asked.
+  EXPECT_THROW(host::toText(std::numeric_limits<double>::quiet_NaN(), host::NullRule::Strict),
+               host::AutomationError);
 }
 
 TEST(ScopedRegional, NestedScopesRestoreTheOuterSettings) {
