@@ -30,8 +30,7 @@ bool toBool(const Variant& v);
 
 // Negation as an automation variant: a Boolean (or a "True"/"False" text) negated logically,
 // integers (and numbers, rounded to a 32-bit integer first) complemented bit by bit, Null stays
-// Null. Empty cannot be
-// negated here (an error, unlike the platform's VarNot).
+// Null. Empty cannot be negated here (an error, unlike the platform's VarNot).
 Variant negate(const Variant& v);
 
 // An existence answer of the host's catalogue, read as the installer reads it: negated, and the
