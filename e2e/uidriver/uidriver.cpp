@@ -302,6 +302,7 @@ std::string run(const std::vector<std::string>& a) {
     UINT vk = a[3] == "back"     ? VK_BACK
               : a[3] == "down"   ? VK_DOWN
               : a[3] == "return" ? VK_RETURN
+              : a[3] == "tab"    ? VK_TAB
                                  : 0;
     if (!vk) throw std::runtime_error("unknown key " + a[3]);
     if (vk == VK_BACK) {

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "forms/application.h"
 #include "forms/form.h"
@@ -50,6 +52,37 @@ WindowStyle styleOf(const Form& f) {
 bool takesInput(const Form& f) {
   const Form* modal = f.app().modalForm();
   return f.enabled() && (!modal || modal == &f);
+}
+
+bool isContainer(const Control& c) {
+  return c.kind() == Kind::Form || c.kind() == Kind::Panel || c.kind() == Kind::Frame;
+}
+
+// The Tab key follows the windows' z-order: the controls with a tab order take the places the
+// tab-order controls hold in creation order, sorted by their tab order; the rest keep theirs.
+void applyTabOrder(const Container& box) {
+  std::vector<const Control*> order;
+  std::vector<size_t> slots;
+  std::vector<const Control*> tabbed;
+  for (const auto& child : box.children()) {
+    if (child->tabOrder() >= 0) {
+      slots.push_back(order.size());
+      tabbed.push_back(child.get());
+    }
+    order.push_back(child.get());
+  }
+  std::stable_sort(tabbed.begin(), tabbed.end(), [](const Control* a, const Control* b) {
+    return a->tabOrder() < b->tabOrder();
+  });
+  for (size_t i = 0; i < slots.size(); ++i) order[slots[i]] = tabbed[i];
+  HWND after = HWND_TOP;
+  for (const Control* c : order) {
+    HWND h = Win32Peer::windowOf(c);
+    if (!h) continue;
+    SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = h;
+    if (isContainer(*c)) applyTabOrder(static_cast<const Container&>(*c));
+  }
 }
 
 class FormPeer : public Win32Peer {
@@ -111,7 +144,12 @@ class FormPeer : public Win32Peer {
   void update(Prop p) override {
     switch (p) {
       case Prop::Visible:
-        if (form_.visible()) EnableWindow(hwnd(), takesInput(form_));
+        if (form_.visible()) {
+          // Every control exists by the first showing.
+          if (!tabOrdered_) applyTabOrder(form_);
+          tabOrdered_ = true;
+          EnableWindow(hwnd(), takesInput(form_));
+        }
         ShowWindow(hwnd(), form_.visible() ? SW_SHOW : SW_HIDE);
         break;
       case Prop::Enabled:
@@ -137,6 +175,7 @@ class FormPeer : public Win32Peer {
   }
 
   Form& form_;
+  bool tabOrdered_ = false;
 };
 
 }  // namespace
