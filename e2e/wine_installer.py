@@ -1,0 +1,42 @@
+"""The installer under Wine: a silent install runs Menuwright, the uninstaller takes the files
+away again and leaves ACT!'s backups."""
+
+import time
+
+from winetest import act_install, check, ended, expect
+
+INSTALLED = ["Agewright.exe", "Agewright.ico", "Ledger.dws", "Menuwright.exe", "Seekmark.exe",
+             "Uninstall.exe", "datebook.ico", "leaf.ico", "seek.ico", "sheet.ico"]
+
+
+def test_installer_silent_install_and_uninstall(c):
+    host = c.host("installer", "--contacts", 10, "--seed", 6)
+    act = act_install(c)
+    setup = c.prefix.bin.parent / "VelmoraSetup.exe"
+    check(setup.exists(), f"the build made {setup}")
+    expect(ended(c.prefix.start(setup, c.env_for(host), ["/S"]), 120), 0,
+           "the installer's exit code")
+
+    folder = c.prefix.drive_c() / "Program Files" / "VMR"
+    expect(sorted(p.name for p in folder.iterdir()), INSTALLED, "the files in the VMR folder")
+    expect((folder / "Ledger.dws").read_bytes()[:9], b'"Contact"', "the sample settings file")
+    # Menuwright ran inside the install: the menu is there and the command files moved aside.
+    expect(sorted(p.name for p in act.iterdir()), ["ActCmd.001", "ModMenu.001"],
+           "ACT!'s folder after the install")
+    tree = host("menu")
+    for item in ("Vel&mora", "Contains Loo&kup", "C:\\Program Files\\VMR\\Agewright.exe"):
+        check(item in tree, f"the registered menu holds {item}")
+
+    # The uninstaller copies itself away and returns at once: wait for the folder to go.
+    expect(ended(c.prefix.start(folder / "Uninstall.exe", c.env_for(host), ["/S"]), 60), 0,
+           "the uninstaller's exit code")
+    end = time.monotonic() + 60
+    while folder.exists() and time.monotonic() < end:
+        time.sleep(0.5)
+    left = sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+    check(not folder.exists(), f"the uninstaller removes the folder; left: {left}")
+    expect(sorted(p.name for p in act.iterdir()), ["ActCmd.001", "ModMenu.001"],
+           "ACT!'s backups stay after the uninstall")
+
+
+TESTS = [test_installer_silent_install_and_uninstall]

@@ -1,0 +1,107 @@
+; The Velmora suite's installer. Built by the Windows build:
+;   makensis -DBIN=<folder of the programs> -DRES=<resources folder> -DSRC=<repo>
+;            -DOUT=<installer file> -DVERSION=x.y.z [-DTARGET=amd64-unicode] velmora.nsi
+; The folder is fixed: the command lines Menuwright registers in ACT! name it, on 64-bit
+; Windows too (where $PROGRAMFILES would be the 32-bit "Program Files (x86)").
+
+!ifdef TARGET
+  Target ${TARGET}
+!else
+  Unicode true
+!endif
+
+!define PRODUCT "Velmora suite"
+!define FOLDER "C:\Program Files\VMR"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
+
+Name "${PRODUCT}"
+OutFile "${OUT}"
+InstallDir "${FOLDER}"
+RequestExecutionLevel admin
+ShowInstDetails show
+ShowUninstDetails show
+SetCompressor /SOLID lzma
+Icon "${RES}/velmora.ico"
+UninstallIcon "${RES}/velmora.ico"
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "Velmora developers"
+VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Velmora developers"
+
+; No folder page: the folder is not the user's to choose.
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Function .onInit
+  ; /D= would move the programs away from the folder ACT!'s commands start them from.
+  StrCpy $INSTDIR "${FOLDER}"
+FunctionEnd
+
+Section "Velmora"
+  SetOutPath "$INSTDIR"
+  File "${BIN}/Seekmark.exe"
+  File "${BIN}/Agewright.exe"
+  File "${BIN}/Menuwright.exe"
+  File "${RES}/seek.ico"
+  File "${RES}/Agewright.ico"
+  File "${RES}/datebook.ico"
+  File "${RES}/sheet.ico"
+  File "${RES}/leaf.ico"
+  ; The sample settings are the user's once installed: a reinstall keeps their edits.
+  SetOverwrite off
+  File "${SRC}/agewright/Ledger.dws"
+  SetOverwrite on
+
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Velmora developers"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\seek.ico"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; Menuwright backs up ACT!'s command files and registers the Vel&mora menu; it ends by
+  ; itself, or shows what went wrong and waits for the user.
+  DetailPrint "Registering the Vel&mora menu in ACT!"
+  ClearErrors
+  ExecWait '"$INSTDIR\Menuwright.exe"' $0
+  IfErrors 0 +3
+    MessageBox MB_OK|MB_ICONSTOP "Menuwright could not be started: the Vel&mora menu is not registered in ACT!." /SD IDOK
+    SetErrorLevel 2
+  StrCmp $0 "0" +3
+    DetailPrint "Menuwright ended with code $0: the Vel&mora menu may be incomplete."
+    SetErrorLevel 2
+SectionEnd
+
+Section "Uninstall"
+  Delete "$INSTDIR\Seekmark.exe"
+  Delete "$INSTDIR\Agewright.exe"
+  Delete "$INSTDIR\Menuwright.exe"
+  Delete "$INSTDIR\seek.ico"
+  Delete "$INSTDIR\Agewright.ico"
+  Delete "$INSTDIR\datebook.ico"
+  Delete "$INSTDIR\sheet.ico"
+  Delete "$INSTDIR\leaf.ico"
+  Delete "$INSTDIR\Ledger.dws"
+  ; Agewright's copy of ACT!'s current lookup.
+  Delete "$INSTDIR\currentlookup.alu"
+  Delete "$INSTDIR\Uninstall.exe"
+  ; Only when empty: whatever else the user keeps there stays.
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ReadRegStr $1 HKLM "SOFTWARE\Symantec\ACT!\Install" "BinRoot"
+  StrCmp $1 "" 0 +2
+    StrCpy $1 "ACT!'s program folder"
+  DetailPrint "ACT!'s command files were backed up as ActCmd.00n and ModMenu.00n in $1."
+  MessageBox MB_OK|MB_ICONINFORMATION "The Velmora programs are removed.$\r$\n$\r$\nWhen the suite was installed, ACT!'s command files were backed up as ActCmd.00n and ModMenu.00n in $1 (the lowest number is the oldest). To give ACT! back its menus as they were, close ACT! and rename the backup you want to ActCmd.INI and ModMenu.act." /SD IDOK
+SectionEnd
