@@ -1,17 +1,30 @@
 #pragma once
 // The suite's command catalogue: fixed data, one table per submenu, registered by one loop.
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace vel::menuwright {
 
-// The help site's host; the command line keeps the form "...\iexplore.exe" + blank + host +
-// "/help".
-constexpr std::string_view kHelpSiteHost = "www.velmora-suite.com";
-constexpr std::string_view kHelpCommandLine =
-    "C:\\Program Files\\Internet Explorer\\iexplore.exe www.velmora-suite.com/help";
+// The help site's host. The help command is the browser, one blank and the address without a
+// scheme: the host followed by "/help".
+inline constexpr std::string_view kHelpSiteHost = "www.velmora-suite.com";
+inline constexpr std::string_view kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+inline constexpr std::string_view kHelpPath = "/help";
+// Joined at compile time, so the catalogue's table can hold it like any other literal.
+inline constexpr auto kHelpCommandLineText = [] {
+  std::array<char, kBrowser.size() + 1 + kHelpSiteHost.size() + kHelpPath.size()> s{};
+  auto at = std::copy(kBrowser.begin(), kBrowser.end(), s.begin());
+  *at++ = ' ';
+  at = std::copy(kHelpSiteHost.begin(), kHelpSiteHost.end(), at);
+  std::copy(kHelpPath.begin(), kHelpPath.end(), at);
+  return s;
+}();
+inline constexpr std::string_view kHelpCommandLine(kHelpCommandLineText.data(),
+                                                   kHelpCommandLineText.size());
 // The "&Task List" report's title and description.
 constexpr std::string_view kTaskListTitle = "Task List Report";
 constexpr std::string_view kTaskListDescription = "Task list report";
@@ -30,13 +43,13 @@ struct CommandRow {
   std::string_view target;
   std::string_view title;
   std::string_view description;
-  std::string_view startFolder = {};  // "" takes the submenu's
+  std::string_view startFolder = {};  // top-level rows only; a submenu's rows take its own
   std::string_view icon = kLeafIcon;
   bool toolbar = false;
 };
 
 struct SubMenuDef {
-  std::string_view procedure;  // the installer step that registers it, for messages
+  std::string_view procedure;  // the installer step that registers it (AddQuery ...)
   std::string_view caption;
   int32_t position;
   int32_t flag;

@@ -328,6 +328,25 @@ std::string run(const std::vector<std::string>& a) {
     PostMessageW(top(1), WM_SYSCOMMAND, SC_CLOSE, 0);
     return {};
   }
+  if (cmd == "altf4") {  // Alt+F4 on a form found by its form name, for a window without caption
+    need(2);
+    struct Top {
+      static BOOL CALLBACK named(HWND h, LPARAM p) {
+        auto* b = reinterpret_cast<ByName*>(p);
+        if (!IsWindowVisible(h) || controlName(h) != b->name) return TRUE;
+        b->hit = h;
+        return FALSE;
+      }
+    };
+    ByName form{a[1]};
+    EnumWindows(Top::named, reinterpret_cast<LPARAM>(&form));
+    if (!form.hit) throw std::runtime_error("no window of the form " + a[1]);
+    // The keys as the keyboard sends them: F4 as a system key with Alt held (bit 29).
+    const LPARAM f4 = 1 | (MapVirtualKeyW(VK_F4, MAPVK_VK_TO_VSC) << 16) | (1 << 29);
+    PostMessageW(form.hit, WM_SYSKEYDOWN, VK_F4, f4);
+    PostMessageW(form.hit, WM_SYSKEYUP, VK_F4, f4 | (3u << 30));
+    return {};
+  }
   if (cmd == "dialog") {  // waits for a message box: its caption and text
     HWND d = waitDialog(seconds(1));
     if (!d) throw std::runtime_error("no message box");

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -68,6 +72,99 @@ class RecordingFiles : public platform::FileSystem {
  private:
   platform::FileSystem& inner_;
 };
+
+// Passes everything through to another registry and records each step of the reads, as
+// "keyExists HKLM\\KEY", "open HKCU\\KEY", "read NAME", "close"; a key listed in `refuseOpen`
+// exists but does not open.
+class RecordingRegistry : public platform::Registry {
+ public:
+  explicit RecordingRegistry(const platform::Registry& inner) : inner_(inner) {}
+
+  bool keyExists(platform::RootKey root, std::string_view path) const override {
+    steps.push_back("keyExists " + name(root, path));
+    return inner_.keyExists(root, path);
+  }
+  std::unique_ptr<platform::RegistryKey> openReadOnly(platform::RootKey root,
+                                                      std::string_view path) const override {
+    steps.push_back("open " + name(root, path));
+    if (refuseOpen.count(name(root, path))) return nullptr;
+    auto key = inner_.openReadOnly(root, path);
+    if (!key) return nullptr;
+    return std::make_unique<Key>(std::move(key), steps);
+  }
+
+  mutable std::vector<std::string> steps;
+  std::set<std::string> refuseOpen;
+
+ private:
+  class Key : public platform::RegistryKey {
+   public:
+    Key(std::unique_ptr<platform::RegistryKey> inner, std::vector<std::string>& steps)
+        : inner_(std::move(inner)), steps_(steps) {}
+    ~Key() override { steps_.push_back("close"); }
+    std::string readString(std::string_view valueName) const override {
+      steps_.push_back("read " + std::string(valueName));
+      return inner_->readString(valueName);
+    }
+
+   private:
+    std::unique_ptr<platform::RegistryKey> inner_;
+    std::vector<std::string>& steps_;
+  };
+  static std::string name(platform::RootKey root, std::string_view path) {
+    return (root == platform::RootKey::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(path);
+  }
+  const platform::Registry& inner_;
+};
+
+// A logged call as `standin calls` prints it (without its number), so that one expected list
+// serves the tests here and the run under Wine.
+inline std::string describeCall(const standin::LoggedCall& c) {
+  std::string s =
+      c.object + "." + c.member + " [" + std::string(host::callKindName(c.kind)) + "] (";
+  for (size_t i = 0; i < c.args.size(); ++i) {
+    const standin::LoggedArg& a = c.args[i];
+    if (i) s += ", ";
+    if (a.byRef) {
+      s += "ref";
+      if (a.refType != host::VarType::Empty)
+        s += "<" + std::string(host::typeName(a.refType)) + ">";
+      s += " " + host::describe(a.value) + " -> " + host::describe(a.after);
+    } else {
+      s += host::describe(a.value);
+    }
+  }
+  s += ")";
+  if (c.error) {
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%08X", static_cast<uint32_t>(c.error));
+    return s + " !! " + number + " " + c.errorText;
+  }
+  return s + " -> " + host::describe(c.result);
+}
+
+// A file next to the tests, split into lines.
+inline std::vector<std::string> readLines(const std::string& name) {
+  std::ifstream in(std::string(VELMORA_MENUWRIGHT_TESTDATA) + "/" + name, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + name);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The first line where two lists differ, with both sides; nothing when they agree.
+inline ::testing::AssertionResult sameLines(const std::vector<std::string>& expected,
+                                            const std::vector<std::string>& got) {
+  for (size_t i = 0; i < std::max(expected.size(), got.size()); ++i) {
+    const std::string e = i < expected.size() ? expected[i] : "(nothing)";
+    const std::string g = i < got.size() ? got[i] : "(nothing)";
+    if (e != g)
+      return ::testing::AssertionFailure()
+             << "line " << i + 1 << " of " << expected.size() << " expected:\n  " << e
+             << "\ngot:\n  " << g << "\n(" << got.size() << " lines in all)";
+  }
+  return ::testing::AssertionSuccess();
+}
 
 class Installer : public ::testing::Test {
  protected:

@@ -64,6 +64,27 @@ TEST_F(Installer, AFailedCreationEndsTheRunBeforeAnyMemberCall) {
   EXPECT_TRUE(hasFile("ActCmd.001")) << "the backups stay";
 }
 
+// The window cannot be made without the host's event control: the error shows and the program
+// ends before its run, with nothing read, moved aside or registered.
+TEST_F(Installer, WithoutTheEventControlTheProgramEndsBeforeItsRun) {
+  makeHost();
+  rule({.kind = Rule::Kind::Fail,
+        .member = "CreateControl",
+        .number = -2147221164,
+        .description = "Class not registered"});
+  testing::RecordingRegistry recording(registry);
+  EXPECT_EQ(runMenuwright(app, *connector, recording, files), 1);
+  EXPECT_TRUE(app.terminated());
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].box.icon, forms::Icon::Error);
+  EXPECT_NE(boxes()[0].box.text.find("Class not registered"), std::string::npos)
+      << boxes()[0].box.text;
+  EXPECT_TRUE(recording.steps.empty());
+  EXPECT_TRUE(files.probed.empty());
+  EXPECT_TRUE(hasFile("ActCmd.INI"));
+  EXPECT_TRUE(aux().empty());
+}
+
 TEST_F(Installer, WithoutTheInstallKeyTheBoxShowsAndTheRunGoesOn) {
   registry = platform::RegFileRegistry();
   registry.importText(

@@ -200,5 +200,87 @@ TEST_F(Backups, AnEmptyHostFolderMakesNoBackups) {
   EXPECT_EQ(got.ReportFolder, "R:\\Reports");
 }
 
+// The registry is read in one order: the install key, then the user's key and its three values;
+// a key that exists but does not open is read no further, and nothing is shown for it.
+TEST_F(Backups, TheRegistryIsReadInItsOrder) {
+  const std::vector<std::string> userReads = {"keyExists HKCU\\Software\\Symantec\\ACT!",
+                                              "open HKCU\\Software\\Symantec\\ACT!",
+                                              "read Query File Type",
+                                              "read Report, Label, Envelope File Type",
+                                              "read Document Template File Type",
+                                              "close"};
+  auto then = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  struct Row {
+    const char* name;
+    std::string reg;
+    std::set<std::string> refuseOpen;
+    std::vector<std::string> steps;
+    HostLocations expected;
+    size_t informs;
+  };
+  const std::string installed =
+      "REGEDIT4\n" + kInstallKey + "\"BinRoot\"=\"E:\\\\Act\"\n" + kUserKey + kUserValues;
+  const Row rows[] = {
+      {"installed",
+       installed,
+       {},
+       then({"keyExists HKLM\\SOFTWARE\\Symantec\\ACT!\\Install",
+             "open HKLM\\SOFTWARE\\Symantec\\ACT!\\Install", "read BinRoot", "close"},
+            userReads),
+       {"E:\\Act", "Q:\\Queries", "R:\\Reports", "T:\\Templates"},
+       0},
+      {"install key missing",
+       "REGEDIT4\n" + kUserKey + kUserValues,
+       {},
+       then({"keyExists HKLM\\SOFTWARE\\Symantec\\ACT!\\Install"}, userReads),
+       {"", "Q:\\Queries", "R:\\Reports", "T:\\Templates"},
+       1},
+      {"install key does not open",
+       installed,
+       {"HKLM\\SOFTWARE\\Symantec\\ACT!\\Install"},
+       then({"keyExists HKLM\\SOFTWARE\\Symantec\\ACT!\\Install",
+             "open HKLM\\SOFTWARE\\Symantec\\ACT!\\Install"},
+            userReads),
+       {"", "Q:\\Queries", "R:\\Reports", "T:\\Templates"},
+       0},
+      {"user key missing",
+       "REGEDIT4\n" + kInstallKey + "\"BinRoot\"=\"E:\\\\Act\"\n",
+       {},
+       {"keyExists HKLM\\SOFTWARE\\Symantec\\ACT!\\Install",
+        "open HKLM\\SOFTWARE\\Symantec\\ACT!\\Install", "read BinRoot", "close",
+        "keyExists HKCU\\Software\\Symantec\\ACT!"},
+       {"E:\\Act", "", "", ""},
+       0},
+      {"user key does not open",
+       installed,
+       {"HKCU\\Software\\Symantec\\ACT!"},
+       {"keyExists HKLM\\SOFTWARE\\Symantec\\ACT!\\Install",
+        "open HKLM\\SOFTWARE\\Symantec\\ACT!\\Install", "read BinRoot", "close",
+        "keyExists HKCU\\Software\\Symantec\\ACT!", "open HKCU\\Software\\Symantec\\ACT!"},
+       {"E:\\Act", "", "", ""},
+       0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    platform::RegFileRegistry reg;
+    reg.importText(r.reg, r.name);
+    testing::RecordingRegistry recording(reg);
+    recording.refuseOpen = r.refuseOpen;
+    HostLocations got;
+    size_t informs = 0;
+    GetDefaulLocations(
+        recording, files, [&](std::string_view) { ++informs; }, got);
+    EXPECT_EQ(recording.steps, r.steps);
+    EXPECT_EQ(got.ActBinRoot, r.expected.ActBinRoot);
+    EXPECT_EQ(got.QueryFolder, r.expected.QueryFolder);
+    EXPECT_EQ(got.ReportFolder, r.expected.ReportFolder);
+    EXPECT_EQ(got.TemplateFolder, r.expected.TemplateFolder);
+    EXPECT_EQ(informs, r.informs);
+  }
+}
+
 }  // namespace
 }  // namespace vel::menuwright

@@ -135,6 +135,8 @@ TEST_F(FullRun, CommandDefinitionsFollowTheCatalogue) {
       << helpLine;
   EXPECT_TRUE(helpLine.ends_with("/help")) << helpLine;
   EXPECT_EQ(helpLine.find("://"), std::string::npos) << "the address has no scheme: " << helpLine;
+  EXPECT_EQ(helpLine, "C:\\Program Files\\Internet Explorer\\iexplore.exe " +
+                          std::string(kHelpSiteHost) + "/help");
   EXPECT_EQ(help.args.at(2).value, Variant("C:\\Program Files\\Internet Explorer"));
 
   const auto& seek = addCommand("Contains Loo&kup");
@@ -185,6 +187,14 @@ TEST_F(FullRun, CommandDefinitionsFollowTheCatalogue) {
   }
 }
 
+// The whole conversation with the host, call by call: every argument of every row, by value or
+// by reference, in the order the catalogue gives.
+TEST_F(FullRun, EveryCallCarriesTheCataloguesArguments) {
+  std::vector<std::string> got;
+  for (const auto& c : aux()) got.push_back(testing::describeCall(c));
+  EXPECT_TRUE(testing::sameLines(testing::readLines("expected_calls.txt"), got));
+}
+
 TEST_F(FullRun, TheMenuTreeIsTheSuitesLayout) {
   EXPECT_EQ(standin::menuTree(catalogue()), readGolden("expected_menu.txt"));
 }
@@ -195,6 +205,12 @@ TEST_F(FullRun, ASecondInstallOnlyLooksUp) {
   EXPECT_EQ(count("AuxSubMenuExists"), 8);
   EXPECT_EQ(count("AuxCommandExists"), 57);
   EXPECT_EQ(aux().size(), 65u) << "nothing but one lookup per submenu and per command";
+  EXPECT_EQ(captions("AuxSubMenuExists"),
+            (std::vector<std::string>{"Vel&mora", "&Birthday Queries", "&Labels", "&Envelopes",
+                                      "&Reports", "Activity &Series",
+                                      "ACT! &Word Processor Templates", "&MS Word Templates"}));
+  const auto looked = captions("AuxCommandExists");
+  EXPECT_EQ(std::set<std::string>(looked.begin(), looked.end()).size(), 57u) << "each command once";
   EXPECT_EQ(form->Registrar.AuxStatus, 0);
   EXPECT_TRUE(boxes().empty());
   EXPECT_FALSE(form->visible());
@@ -431,6 +447,193 @@ TEST_F(Installer, WhatTheHostWritesBackIsPassedOn) {
   for (size_t i = 1; i < lookups.size(); ++i)
     EXPECT_EQ(lookups[i].args.at(3).value, lookups[i - 1].args.at(3).after) << i;
   EXPECT_EQ(lookups[1].args.at(1).value, Variant("Velmora (&2)"));
+}
+
+// A submenu's caption travels in a variable of its procedure: what the host leaves there is the
+// caption of the Add call and of every menu path joined after it.
+TEST_F(Installer, ASubmenusCaptionVariableTakesWhatTheHostLeaves) {
+  makeHost();
+  rule({.kind = Rule::Kind::WriteBack,
+        .member = "AuxSubMenuExists",
+        .whenText = "&Envelopes",
+        .value = "&Envelopes (2)",
+        .argIndex = 2});
+  showForm();
+  auto added = captions("AddAuxSubMenu");
+  EXPECT_EQ(std::count(added.begin(), added.end(), "&Envelopes (2)"), 1);
+  EXPECT_EQ(std::count(added.begin(), added.end(), "&Envelopes"), 0);
+  for (const char* caption : {"#9 to &Preferred Mailing", "#10 to &Home Address"})
+    EXPECT_EQ(toMenuPath(caption), "Vel&mora\\&Envelopes (2)") << caption;
+  EXPECT_EQ(toMenuPath("&Birthday list - All Family"), "Vel&mora\\&Reports")
+      << "the next procedure has a caption of its own";
+}
+
+// Status answers are read as 32-bit integers: Empty is 0, true is -1, Null ends the run.
+TEST_F(Installer, StatusAnswersAreReadAsIntegers) {
+  struct Row {
+    const char* name;
+    Variant answer;
+    std::optional<int32_t> status;  // nothing: the answer ends the run
+  };
+  const Row rows[] = {
+      {"integer 0", int32_t{0}, 0},
+      {"Empty is 0", Variant(), 0},
+      {"false is 0", false, 0},
+      {"true is -1", true, -1},
+      {"integer 3", int32_t{3}, 3},
+      {"16-bit 2", int16_t{2}, 2},
+      {"Null", Variant::null(), std::nullopt},
+  };
+  // A definition: only a 0 status lets the menu entry and the toolbar button follow.
+  const std::string defined = "Contains Loo&kup";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string("AddAuxCommand answers ") + r.name);
+    makeHost();
+    rule({.kind = Rule::Kind::Answer,
+          .member = "AddAuxCommand",
+          .whenText = defined,
+          .value = r.answer});
+    const size_t boxesBefore = boxes().size();
+    showForm();
+    if (!r.status) {
+      ASSERT_EQ(boxes().size(), boxesBefore + 1);
+      EXPECT_EQ(boxes().back().box.icon, forms::Icon::Error);
+      EXPECT_EQ(aux().back().member, "AddAuxCommand") << "nothing after the bad status";
+      EXPECT_TRUE(form->visible());
+      continue;
+    }
+    const bool placed = *r.status == 0;
+    EXPECT_EQ(toMenuCount(defined), placed ? 1 : 0);
+    auto buttons = captions("AddAuxCommandToToolbar");
+    EXPECT_EQ(std::count(buttons.begin(), buttons.end(), defined), placed ? 1 : 0);
+    EXPECT_EQ(count("AddAuxCommand"), 57) << "the next command follows";
+    EXPECT_EQ(boxes().size(), boxesBefore);
+  }
+  // The last placement of the run: its status is what AuxStatus holds at the end.
+  const std::string last = "Letter to &Alternate Address";
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string("AddAuxCommandToMenu answers ") + r.name);
+    makeHost();
+    rule({.kind = Rule::Kind::Answer,
+          .member = "AddAuxCommandToMenu",
+          .whenText = last,
+          .value = r.answer});
+    const size_t boxesBefore = boxes().size();
+    showForm();
+    ASSERT_EQ(aux().back().member, "AddAuxCommandToMenu");
+    EXPECT_EQ(captionOf(aux().back()), last);
+    if (!r.status) {
+      ASSERT_EQ(boxes().size(), boxesBefore + 1);
+      EXPECT_TRUE(form->visible()) << "a Null status ends the run before the window closes";
+      continue;
+    }
+    EXPECT_EQ(form->Registrar.AuxStatus, *r.status);
+    EXPECT_EQ(boxes().size(), boxesBefore) << "a placement's status is not tested";
+    EXPECT_FALSE(form->visible());
+  }
+}
+
+// Every lookup reads its answer by the same rule, also for an item that the host already has:
+// an answer that does not say "there" adds the item again.
+TEST_F(Installer, EveryLookupOfAnExistingItemReadsItsAnswerTheSameWay) {
+  makeHost();
+  showForm();
+  const standin::Catalogue whole = catalogue();
+  enum class Outcome { Added, Skipped, Error };
+  struct Answer {
+    const char* name;
+    Variant value;
+    Outcome outcome;
+  };
+  const Answer answers[] = {
+      {"false", false, Outcome::Added},
+      {"true", true, Outcome::Skipped},
+      {"integer 0", int32_t{0}, Outcome::Added},
+      {"integer 1 is added again", int32_t{1}, Outcome::Added},
+      {"integer -1", int32_t{-1}, Outcome::Skipped},
+      {"Empty", Variant(), Outcome::Error},
+      {"Null", Variant::null(), Outcome::Error},
+  };
+  struct Lookup {
+    const char* member;
+    const char* caption;
+    const char* next;  // the call that follows a "missing" answer
+  };
+  const Lookup lookups[] = {
+      {"AuxSubMenuExists", "&Labels", "AddAuxSubMenu"},
+      {"AuxCommandExists", "B&rowse Letters", "AuxCommandExistsInMenus"},
+      // In the menus but not defined, so that its lookup in the menus is reached.
+      {"AuxCommandExistsInMenus", "&Driving Directions", "AddAuxCommand"},
+  };
+  for (const Lookup& l : lookups) {
+    for (const Answer& a : answers) {
+      SCOPED_TRACE(std::string(l.member) + " answers " + a.name);
+      standin::HostState st;
+      st.catalogue = whole;
+      std::erase_if(st.catalogue.commands, [](const standin::CommandDef& c) {
+        return c.caption == "&Driving Directions";
+      });
+      makeHost(std::move(st));
+      rule({.kind = Rule::Kind::Answer,
+            .member = l.member,
+            .whenText = l.caption,
+            .value = a.value});
+      const size_t boxesBefore = boxes().size();
+      showForm();
+      auto asked = captions(l.member);
+      EXPECT_EQ(std::count(asked.begin(), asked.end(), l.caption), 1);
+      auto next = captions(l.next);
+      switch (a.outcome) {
+        case Outcome::Added:
+          EXPECT_EQ(std::count(next.begin(), next.end(), l.caption), 1) << l.next;
+          EXPECT_EQ(boxes().size(), boxesBefore);
+          EXPECT_FALSE(form->visible());
+          break;
+        case Outcome::Skipped:
+          EXPECT_EQ(std::count(next.begin(), next.end(), l.caption), 0) << l.next;
+          EXPECT_EQ(boxes().size(), boxesBefore);
+          EXPECT_FALSE(form->visible());
+          break;
+        case Outcome::Error:
+          ASSERT_EQ(boxes().size(), boxesBefore + 1);
+          EXPECT_EQ(boxes().back().box.icon, forms::Icon::Error);
+          EXPECT_EQ(aux().back().member, l.member) << "nothing after the bad answer";
+          EXPECT_EQ(captionOf(aux().back()), l.caption);
+          EXPECT_TRUE(form->visible());
+          break;
+      }
+    }
+  }
+}
+
+// AuxStatus is never reset: a placement that failed early in the run is still there at its
+// end when everything after it was found. The submenus that test a status test their own, so
+// their commands are still looked up.
+TEST_F(Installer, AStatusLivesOnThroughTheProceduresThatFollow) {
+  makeHost();
+  showForm();
+  standin::HostState st;
+  st.catalogue = catalogue();
+  const std::string missing = "&Work Information";
+  std::erase_if(st.catalogue.commands,
+                [&](const standin::CommandDef& c) { return c.caption == missing; });
+  std::erase_if(st.catalogue.menuEntries,
+                [&](const standin::MenuEntry& e) { return e.caption == missing; });
+  makeHost(std::move(st));
+  rule({.kind = Rule::Kind::Answer,
+        .member = "AddAuxCommandToMenu",
+        .whenText = missing,
+        .value = int32_t{5}});
+  showForm();
+  EXPECT_EQ(form->Registrar.AuxStatus, 5);
+  EXPECT_EQ(count("AddAuxCommand"), 1);
+  EXPECT_EQ(count("AddAuxSubMenu"), 0);
+  auto looked = captions("AuxCommandExists");
+  for (const char* caption : {"&Create/Edit Activity Series", "AWP Letter to &Home Address",
+                              "Letter to &Alternate Address"})
+    EXPECT_EQ(std::count(looked.begin(), looked.end(), caption), 1) << caption;
+  EXPECT_EQ(looked.size(), 57u);
+  EXPECT_FALSE(form->visible());
 }
 
 }  // namespace
