@@ -216,31 +216,33 @@ TEST_F(FullRun, ASecondInstallOnlyLooksUp) {
   EXPECT_FALSE(form->visible());
 }
 
+// The existence answers every lookup is tried with, and what each makes of the item.
+enum class Outcome { Added, Skipped, Error };
+struct ExistenceAnswer {
+  const char* name;
+  Variant value;
+  Outcome outcome;
+};
+const ExistenceAnswer kExistenceAnswers[] = {
+    {"false", false, Outcome::Added},
+    {"true", true, Outcome::Skipped},
+    {"integer 0", int32_t{0}, Outcome::Added},
+    {"integer 1 is added again", int32_t{1}, Outcome::Added},
+    {"integer -1", int32_t{-1}, Outcome::Skipped},
+    {"Empty", Variant(), Outcome::Error},
+    {"Null", Variant::null(), Outcome::Error},
+};
+
 // Existence answers are negated as variants: only true and -1 mean "there".
 TEST_F(Installer, ExistenceAnswersAreReadAsNegatedVariants) {
-  enum class Outcome { Added, Skipped, Error };
-  struct Row {
-    const char* name;
-    Variant answer;
-    Outcome outcome;
-  };
-  const Row rows[] = {
-      {"false", false, Outcome::Added},
-      {"true", true, Outcome::Skipped},
-      {"integer 0", int32_t{0}, Outcome::Added},
-      {"integer 1 is added again", int32_t{1}, Outcome::Added},
-      {"integer -1", int32_t{-1}, Outcome::Skipped},
-      {"Empty", Variant(), Outcome::Error},
-      {"Null", Variant::null(), Outcome::Error},
-  };
   const std::string caption = "B&rowse Letters";
-  for (const Row& r : rows) {
+  for (const ExistenceAnswer& r : kExistenceAnswers) {
     SCOPED_TRACE(r.name);
     makeHost();
     rule({.kind = Rule::Kind::Answer,
           .member = "AuxCommandExists",
           .whenText = caption,
-          .value = r.answer});
+          .value = r.value});
     const size_t boxesBefore = boxes().size();
     showForm();
     const bool added = catalogue().command(caption) != nullptr;
@@ -539,21 +541,6 @@ TEST_F(Installer, EveryLookupOfAnExistingItemReadsItsAnswerTheSameWay) {
   makeHost();
   showForm();
   const standin::Catalogue whole = catalogue();
-  enum class Outcome { Added, Skipped, Error };
-  struct Answer {
-    const char* name;
-    Variant value;
-    Outcome outcome;
-  };
-  const Answer answers[] = {
-      {"false", false, Outcome::Added},
-      {"true", true, Outcome::Skipped},
-      {"integer 0", int32_t{0}, Outcome::Added},
-      {"integer 1 is added again", int32_t{1}, Outcome::Added},
-      {"integer -1", int32_t{-1}, Outcome::Skipped},
-      {"Empty", Variant(), Outcome::Error},
-      {"Null", Variant::null(), Outcome::Error},
-  };
   struct Lookup {
     const char* member;
     const char* caption;
@@ -566,7 +553,7 @@ TEST_F(Installer, EveryLookupOfAnExistingItemReadsItsAnswerTheSameWay) {
       {"AuxCommandExistsInMenus", "&Driving Directions", "AddAuxCommand"},
   };
   for (const Lookup& l : lookups) {
-    for (const Answer& a : answers) {
+    for (const ExistenceAnswer& a : kExistenceAnswers) {
       SCOPED_TRACE(std::string(l.member) + " answers " + a.name);
       standin::HostState st;
       st.catalogue = whole;
