@@ -1,19 +1,29 @@
 """Seekmark.exe under Wine: the Contains Lookup wizard on the screen."""
 
-from winetest import check, contacts, ended, expect, program
+import subprocess
+
+from winetest import WINE, check, contacts, ended, expect, program
+
+CAPTION = "Velmora Contains Lookup Wizard"
+
+
+def ascii_lower(text):
+    return "".join(chr(ord(ch) + 32) if "A" <= ch <= "Z" else ch for ch in text)
 
 
 def contains(value, search):
-    v, s = value.lower(), search.lower()
+    """The wizard's test: a longer value holds the search value, any other one equals it."""
+    v, s = ascii_lower(value), ascii_lower(search)
     return s in v if len(v) > len(s) else v == s
 
 
 def test_seekmark_wizard(c):
-    """The wizard on the screen: both pages, the pick list, typing, Finish, ACT!'s lookup."""
+    """The wizard on the screen: both pages, typing, Finish, and ACT!'s lookup exactly the
+    matching contacts in table order."""
     host = c.host("seekmark", "--contacts", 60, "--seed", 11)
     stocks = range(1327, 1337)
     host("focus", 1327)
-    caption = "Velmora Contains Lookup Wizard"
+    caption = CAPTION
     with program(c, "Seekmark.exe", host) as (proc, d):
         d("wait", caption, 30)
         expect(d("text", caption, "Button1"), "&Next >", "page one's button")
@@ -40,19 +50,22 @@ def test_seekmark_wizard(c):
         d("gone", caption, 30)
         expect(ended(proc), 0, "Seekmark exit code")
 
-    want = {row[0] for row in contacts(host, [1] + list(stocks))
-            if any(contains(v, ",T,") for v in row[1:])}
-    got = set(host("lookup").split())
-    check(want, "the sample holds contacts with ,T,")
-    expect(got, want, "ACT!'s current lookup")
+    want = [row[0] for row in contacts(host, [1] + list(stocks))
+            if any(contains(v, ",T,") for v in row[1:])]
+    check(len(want) >= 2, f"the sample holds contacts with ,T,: {want}")
+    expect(host("lookup").split(), want, "ACT!'s current lookup, in table order")
+    created = [line for line in host("calls").splitlines() if "ContactView.CreateLookup" in line]
+    check(len(created) == 1 and f"ref<Text> Text(\"{''.join(want)}\")" in created[0],
+          f"one CreateLookup with the identifiers run together, by reference: {created}")
 
 
 def test_seekmark_pick_and_cancel(c):
-    """A field with a pop-up list: a drop-down value box, a pick, then Cancel leaves ACT! be."""
+    """A field with a pop-up list: a drop-down value box, a pick, then Cancel on page two closes
+    the contact table and the database and leaves ACT!'s lookup be."""
     host = c.host("seekmark-pick", "--contacts", 30, "--seed", 4)
     host("focus", 1012)
     host("set-lookup", "--all")
-    caption = "Velmora Contains Lookup Wizard"
+    caption = CAPTION
     with program(c, "Seekmark.exe", host) as (proc, d):
         d("wait", caption, 30)
         d("click", caption, "Button1")
@@ -68,13 +81,46 @@ def test_seekmark_pick_and_cancel(c):
         d("gone", caption, 30)
         expect(ended(proc), 0, "Seekmark exit code")
     expect(host("lookup").strip(), "all contacts", "ACT!'s lookup after Cancel")
+    calls = [line.split(" ")[1] for line in host("calls").splitlines()]
+    expect(calls[-3:], ["Database.isOpen", "ContactTable.Close", "Database.Close"],
+           "the last calls, Cancel's")
+    check("ContactTable.MoveFirst" not in calls, "Cancel searches nothing")
+
+
+def test_seekmark_no_match(c):
+    """No contact matches: the message box over the wizard, and after OK the program ends with
+    the table and the database closed and ACT!'s lookup as it was."""
+    host = c.host("seekmark-nomatch", "--contacts", 25, "--seed", 5)
+    host("focus", 1327)
+    caption = CAPTION
+    with program(c, "Seekmark.exe", host) as (proc, d):
+        d("wait", caption, 30)
+        d("click", caption, "Button1")
+        d.until("Active field is Stocks Held 1", "text", caption, "Label6")
+        d("type", caption, "ComboBox1", "no such ticker")
+        d.until("&Finish", "text", caption, "Button1")
+        d("click", caption, "Button1")
+        expect(d("dialog", 30), "Velmora Contain Search\tNo contacts found that match your search",
+               "the message box")
+        expect(d("text", caption, "StatusBar1"), "Processing Lookup.  Contact: 25",
+               "the status after the walk")
+        c.shot(d, "#dialog", "seekmark-no-match")
+        d("answer", "OK")
+        d("gone", caption, 30)
+        expect(ended(proc), 0, "Seekmark exit code")
+    expect(host("lookup").strip(), "all contacts", "ACT!'s lookup after no match")
+    calls = [line.split(" ")[1] for line in host("calls").splitlines()]
+    check("ContactView.CreateLookup" not in calls, "no lookup is made")
+    expect(calls.count("ContactTable.MoveNext"), 25, "every contact walked")
+    expect(calls[-3:], ["Database.isOpen", "ContactTable.Close", "Database.Close"],
+           "the end after OK")
 
 
 def test_seekmark_host_not_ready(c):
     """ACT! not ready: the error box names it, the wizard stays open and Cancel still ends it."""
     host = c.host("seekmark-notready", "--contacts", 5, "--seed", 1)
     host("ready", "no")
-    caption = "Velmora Contains Lookup Wizard"
+    caption = CAPTION
     with program(c, "Seekmark.exe", host) as (proc, d):
         d("wait", caption, 30)
         d("click", caption, "Button1")
@@ -95,7 +141,7 @@ def test_seekmark_scales_with_dpi(c):
     c.prefix.import_reg("REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
                         "\"LogPixels\"=dword:00000090\n", "dpi144.reg")
     c.prefix.stop()  # the display settings are read when Wine starts
-    caption = "Velmora Contains Lookup Wizard"
+    caption = CAPTION
     try:
         with program(c, "Seekmark.exe", host) as (proc, d):
             d("wait", caption, 30)
@@ -111,4 +157,30 @@ def test_seekmark_scales_with_dpi(c):
                             "\"LogPixels\"=dword:00000060\n", "dpi96.reg")
 
 
-TESTS = [test_seekmark_wizard, test_seekmark_pick_and_cancel, test_seekmark_host_not_ready, test_seekmark_scales_with_dpi]
+def test_seekmark_name_lookups(c):
+    """Through COM each member name is looked up once per object: a search over twenty-five
+    times the contacts makes exactly as many GetIDsOfNames calls."""
+    runs = {}
+    for n in (20, 500):
+        host = c.host(f"seekmark-lookups-{n}", "--contacts", n, "--seed", 2)
+        host("focus", 1327)
+        host("log", "off")
+        r = subprocess.run([WINE, str(c.prefix.bin / "seekmark_lookups.exe")],
+                           env=dict(c.prefix.env, **c.env_for(host)), capture_output=True,
+                           text=True, timeout=300)
+        check(r.returncode == 0, f"seekmark_lookups on {n} contacts: {r.stdout}{r.stderr}")
+        lines = [line.split(" ", 1) for line in r.stdout.splitlines()]
+        got = {k: v for k, v in lines}
+        expect(got.get("status"), f"Processing Lookup.  Contact: {n}", "the walk's last status")
+        expect([v for k, v in lines if k == "box"], ["No contacts found that match your search"],
+               "the message boxes")
+        expect(got.get("closed"), "1", "the wizard closed")
+        runs[n] = (got["attach"], got["search"])
+    expect(runs[500], runs[20], "GetIDsOfNames calls (attach, search) on 500 contacts against 20")
+    # MoveFirst, RecordCount, Data, MoveNext and Close on the table; isOpen and Close on the
+    # database. The view's CurrentFieldID was looked up while attaching.
+    expect(runs[20][1], "7", "GetIDsOfNames calls of one search")
+
+
+TESTS = [test_seekmark_wizard, test_seekmark_pick_and_cancel, test_seekmark_no_match,
+         test_seekmark_host_not_ready, test_seekmark_scales_with_dpi, test_seekmark_name_lookups]

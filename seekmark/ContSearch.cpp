@@ -15,11 +15,36 @@ namespace {
 
 const forms::Font kTenPoint{.size = 10};
 
-// Only ASCII letters are lower-cased; every other character stays as it is.
-std::string asciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
+// Only ASCII letters are lower-cased; every other character stays as it is. UTF-8 never uses
+// ASCII bytes inside a multi-byte character, so comparing bytes compares characters.
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Both of the same length.
+bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  for (size_t i = 0; i < a.size(); ++i)
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  return true;
+}
+
+// A longer value must hold the search value somewhere; one as long or shorter must equal it.
+bool containsSearch(std::string_view value, std::string_view search) {
+  if (value.size() <= search.size())
+    return value.size() == search.size() && sameIgnoringAsciiCase(value, search);
+  for (size_t at = 0; at + search.size() <= value.size(); ++at)
+    if (sameIgnoringAsciiCase(value.substr(at, search.size()), search)) return true;
+  return false;
+}
+
+// A field's value as the comparison takes it: the usual lenient conversion, so that a Null
+// reads as the empty text. A text is read where it lies rather than copied once more, and an
+// empty field, which most fields of most contacts are, needs no conversion at all.
+std::string_view fieldText(const host::Variant& v, std::string& converted) {
+  if (v.type() == host::VarType::Text) return v.asText();
+  if (v.isEmpty()) return {};
+  converted = host::toText(v, NullRule::Lenient);
+  return converted;
 }
 
 forms::Form::Args formArgs() {
@@ -219,26 +244,27 @@ void TForm1::LoadFromActiveField() {
   ActiveFieldID = host::toInt32(ContactView->call("CurrentFieldID"));
   ContactTable->call("MoveFirst");
   MatchList.clear();
-  loweredSearch_ = asciiLower(SearchValue);
   const std::vector<int32_t> tested = fieldsToTest(ActiveFieldID);
   const int32_t n = host::toInt32(ContactTable->call("RecordCount"));
+  std::string status(kProcessingText), converted;  // one buffer each for the whole walk
   for (int32_t k = 1; k <= n; ++k) {
-    StatusBar1.setSimpleText(std::string(kProcessingText) + std::to_string(k));
+    status.resize(kProcessingText.size());
+    status += std::to_string(k);
+    StatusBar1.setSimpleText(status);
     FoundFlag = false;
     for (int32_t field : tested) {
-      DoTheCompare(host::toText(ContactTable->call("Data", {field}), NullRule::Lenient));
+      DoTheCompare(fieldText(ContactTable->call("Data", {field}), converted));
       if (FoundFlag) break;
     }
     ContactTable->call("MoveNext");
   }
 }
 
-void TForm1::DoTheCompare(std::string value) {
-  // The value is ours: lower-case it in place rather than copy it once more per field.
-  const std::string v = asciiLower(std::move(value));
-  const std::string& s = loweredSearch_;
-  bool hit = v.size() > s.size() ? v.find(s) != std::string::npos : v == s;
-  if (!hit) return;
+void TForm1::DoTheCompare(std::string_view value) {
+  if (containsSearch(value, SearchValue)) recordMatch();
+}
+
+void TForm1::recordMatch() {
   FoundFlag = true;
   MatchList.push_back({host::toText(ContactTable->call("Data", {1}), NullRule::Lenient)});
 }

@@ -4,6 +4,7 @@
 // its current lookup.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "forms/activexhost.h"
@@ -41,7 +42,7 @@ class TForm1 : public forms::Form {
   void OpenDB();
   void LoadComboDropDown();
   void LoadFromActiveField();
-  void DoTheCompare(std::string value);
+  void DoTheCompare(std::string_view value);
   void CreateALookup();
 
   // The controls, in the order of the form's table.
@@ -71,9 +72,10 @@ class TForm1 : public forms::Form {
 
  private:
   host::DispatchPtr fields();
+  // DoTheCompare's success: the contact's unique identifier joins the match list.
+  void recordMatch();
   forms::Application& app_;
   host::Connector& connector_;
-  std::string loweredSearch_;  // SearchValue lower-cased once per search
 };
 
 // The program: titles the application, creates the wizard and runs the message loop until it

@@ -13,7 +13,7 @@ struct FieldGroup {
   std::span<const int32_t> readFirst;  // tested first, in this order
 };
 
-// The table, in the order of the ranges.
+// The rows, in ascending order of the lowest field that selects each.
 std::span<const FieldGroup> fieldGroups();
 
 // The row of a field: the group it lies in or is a read-first field of; nullptr for none.

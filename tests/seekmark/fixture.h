@@ -21,6 +21,25 @@ inline std::string uid(int n) {
   return "S" + std::string(standin::kUidWidth - 1 - digits.size(), '0') + digits;
 }
 
+inline std::vector<int32_t> range(int32_t first, int32_t last) {
+  std::vector<int32_t> v;
+  for (int32_t f = first; f <= last; ++f) v.push_back(f);
+  return v;
+}
+inline std::vector<int32_t> concat(std::vector<int32_t> a, const std::vector<int32_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The nth call of a member (from 1) fails with the description.
+inline standin::Rule failing(std::string member, int32_t nth, std::string description) {
+  return {.kind = standin::Rule::Kind::Fail,
+          .member = std::move(member),
+          .nth = nth,
+          .number = static_cast<int32_t>(0x80040001),
+          .description = std::move(description)};
+}
+
 // A database with a field for every identifier the groups name (and 1050, in none), labelled
 // "Field <id>", and the given contacts: each a list of (field, value).
 inline standin::HostState hostWith(
@@ -54,6 +73,7 @@ class Wizard : public ::testing::Test {
     form = std::make_unique<TForm1>(app, *connector);
     form->show();
     host->clearCalls();
+    boxesAtStart_ = ui.messageBoxes().size();
   }
 
   void next() { ui.click(form->Button1); }
@@ -87,9 +107,16 @@ class Wizard : public ::testing::Test {
       if (c.member == "Data") out.push_back(c.args.at(0).value.asInt32());
     return out;
   }
+  // The message boxes shown since start(), so that a table's rows each see their own.
+  std::vector<forms::MessageBoxArgs> boxes() const {
+    std::vector<forms::MessageBoxArgs> out;
+    for (size_t i = boxesAtStart_; i < ui.messageBoxes().size(); ++i)
+      out.push_back(ui.messageBoxes()[i].box);
+    return out;
+  }
   std::vector<std::string> boxTexts() const {
     std::vector<std::string> out;
-    for (const auto& b : ui.messageBoxes()) out.push_back(b.box.text);
+    for (const auto& b : boxes()) out.push_back(b.text);
     return out;
   }
 
@@ -98,6 +125,9 @@ class Wizard : public ::testing::Test {
   std::shared_ptr<standin::Host> host;
   std::unique_ptr<host::InProcessConnector> connector;
   std::unique_ptr<TForm1> form;
+
+ private:
+  size_t boxesAtStart_ = 0;
 };
 
 }  // namespace vel::seekmark::testing

@@ -6,18 +6,10 @@ namespace vel::seekmark {
 namespace {
 
 using host::Variant;
+using testing::concat;
+using testing::range;
 using testing::uid;
 using testing::Wizard;
-
-std::vector<int32_t> range(int32_t first, int32_t last) {
-  std::vector<int32_t> v;
-  for (int32_t f = first; f <= last; ++f) v.push_back(f);
-  return v;
-}
-std::vector<int32_t> concat(std::vector<int32_t> a, const std::vector<int32_t>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // Every row of the group table, entered from its first, last and read-first fields: a value
 // that matches nothing makes the search read the whole group for one contact.
@@ -89,6 +81,11 @@ TEST_F(Wizard, WhatContains) {
       {"a number as the host renders it", "42", 1042, true},
       {"a date as the host renders it", "1990", Variant::date(32964.0), true},  // 4/1/1990
       {"a Null reads as empty", "x", Variant::null(), false},
+      {"empty value, a Null", "", Variant::null(), true},
+      {"a Boolean as the host renders it", "TRUE", true, true},
+      {"a fraction as the host renders it", ".5", 2.5, true},
+      {"a long text", "NEEDLE", "a haystack with a needle somewhere in it", true},
+      {"ASCII letters around a non-ASCII one fold", "m\xc3\x89nage", "XM\xc3\x89NAGEX", true},
       {"phone prefix with a blank", " 555", "+1(212) 5551234", true},
       {"area code in parentheses", "(212)", "+1(212) 5551234", true},
       {"a ticker between commas", ",T,", ",IBM,T,GE,", true},
@@ -97,14 +94,30 @@ TEST_F(Wizard, WhatContains) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     start(testing::hostWith({{{1050, r.value}}}));
-    size_t boxes = ui.messageBoxes().size();
     next();
     type(r.search.empty() ? "x" : r.search);
     if (r.search.empty()) type("");
     finish();
     EXPECT_EQ(state().ui.lookup.has_value(), r.match);
-    EXPECT_EQ(ui.messageBoxes().size() == boxes, r.match) << "the no-match message";
+    EXPECT_EQ(boxes().empty(), r.match) << "the no-match message";
   }
+}
+
+// The step on its own, between searches: it compares with SearchValue as it is at the call and
+// records the current contact.
+TEST_F(Wizard, DoTheCompareTakesTheSearchValueAsItIsNow) {
+  start(testing::hostWith({{{1050, "x"}}}));
+  next();
+  form->SearchValue = "ABC";
+  form->DoTheCompare("xxabcxx");
+  EXPECT_TRUE(form->FoundFlag);
+  ASSERT_EQ(form->MatchList.size(), 1u);
+  EXPECT_EQ(form->MatchList[0].UniqueID, uid(1));
+  form->FoundFlag = false;
+  form->SearchValue = "\xc3\x89";  // É
+  form->DoTheCompare("\xc3\xa9");  // é
+  EXPECT_FALSE(form->FoundFlag);
+  EXPECT_EQ(form->MatchList.size(), 1u);
 }
 
 TEST_F(Wizard, AContactIsRecordedOnceAndReadNoFurtherAfterAHit) {

@@ -19,6 +19,7 @@ TEST_F(Wizard, TheRoadOfOneContainsLookup) {
   EXPECT_TRUE(form->Panel1.visible());
   EXPECT_FALSE(form->Panel2.visible());
   EXPECT_EQ(form->Button1.caption(), "&Next >");
+  EXPECT_EQ(form->focused(), &form->Button1);
 
   next();
   EXPECT_EQ(calls(), (std::vector<std::string>{
@@ -38,15 +39,20 @@ TEST_F(Wizard, TheRoadOfOneContainsLookup) {
                          "ContactView.CurrentFieldID",
                          "Fields.Label",
                      }));
+  EXPECT_EQ(host->calls()[1].args.at(0).value, Variant("ACTOLE.APPOBJECT"));
+  EXPECT_EQ(host->calls()[3].args.at(0).value, Variant("ACTOLE.DATABASE"));
   EXPECT_EQ(host->calls()[5].args.at(0).value, Variant("Client Book"));
   EXPECT_EQ(host->calls()[8].args.at(0).value, Variant(1));
   EXPECT_EQ(host->calls()[8].args.at(1).value, Variant("CV"));
+  EXPECT_EQ(host->calls()[11].args.at(0).value, Variant(1327)) << "the field as the host gave it";
   EXPECT_FALSE(form->Panel1.visible());
   EXPECT_TRUE(form->Panel2.visible());
   EXPECT_EQ(form->Label6.caption(), "Active field is Field 1327");
   EXPECT_EQ(form->StatusBar1.simpleText(), "Waiting for your input");
   EXPECT_EQ(form->focused(), &form->ComboBox1);
   EXPECT_FALSE(form->Button1.enabled());
+  EXPECT_EQ(form->Button1.caption(), "&Next >");
+  EXPECT_EQ(form->Label1.caption(), "Click Next to continue or Cancel to exit");
 
   type(",T,");
   EXPECT_EQ(form->Button1.caption(), "&Finish");
@@ -55,21 +61,27 @@ TEST_F(Wizard, TheRoadOfOneContainsLookup) {
 
   host->clearCalls();
   finish();
-  EXPECT_EQ(state().ui.lookup, (std::vector<std::string>{uid(2), uid(4)}));
-  std::vector<std::string> c = calls();
-  ASSERT_GE(c.size(), 6u);
-  EXPECT_EQ(std::vector<std::string>(c.begin(), c.begin() + 3),
-            (std::vector<std::string>{"ContactView.CurrentFieldID", "ContactTable.MoveFirst",
-                                      "ContactTable.RecordCount"}));
-  EXPECT_EQ(std::vector<std::string>(c.end() - 4, c.end()),
-            (std::vector<std::string>{"ContactView.CreateLookup", "Database.isOpen",
-                                      "ContactTable.Close", "Database.Close"}));
+  // Each contact is read up to its first hit, whose unique identifier is read next.
+  std::vector<std::string> expected{"ContactView.CurrentFieldID", "ContactTable.MoveFirst",
+                                    "ContactTable.RecordCount"};
+  for (int reads : {10, 4 + 1, 10, 10 + 1}) {
+    expected.insert(expected.end(), reads, "ContactTable.Data");
+    expected.push_back("ContactTable.MoveNext");
+  }
+  expected.insert(expected.end(), {"ContactView.CreateLookup", "Database.isOpen",
+                                   "ContactTable.Close", "Database.Close"});
+  EXPECT_EQ(calls(), expected);
+  using testing::concat;
+  using testing::range;
+  EXPECT_EQ(dataReads(), concat(concat(range(1327, 1336), {1327, 1328, 1329, 1330, 1}),
+                                concat(range(1327, 1336), concat(range(1327, 1336), {1}))));
   const auto& lookupCall = host->calls()[host->calls().size() - 4];
   EXPECT_TRUE(lookupCall.args.at(0).byRef);
+  EXPECT_EQ(lookupCall.args.at(0).refType, host::VarType::Text);
   EXPECT_EQ(lookupCall.args.at(0).value, Variant(uid(2) + uid(4)));
-  EXPECT_EQ(count("ContactTable.MoveNext"), 4);
+  EXPECT_EQ(state().ui.lookup, (std::vector<std::string>{uid(2), uid(4)}));
   EXPECT_EQ(form->StatusBar1.simpleText(), "Processing Lookup.  Contact: 4");
-  EXPECT_TRUE(ui.messageBoxes().empty());
+  EXPECT_TRUE(boxes().empty());
   EXPECT_FALSE(form->visible()) << "the wizard closes after the lookup";
   EXPECT_EQ(ui.cursor(), forms::Cursor::Default);
 }
@@ -99,8 +111,9 @@ TEST_F(Wizard, NoMatchShowsTheMessageAndEndsWithoutALookup) {
   start(testing::hostWith({{{1050, "a"}}}));
   search("q");
   EXPECT_EQ(boxTexts(), std::vector<std::string>{"No contacts found that match your search"});
-  EXPECT_EQ(ui.messageBoxes()[0].box.icon, forms::Icon::Information);
-  EXPECT_EQ(ui.messageBoxes()[0].box.caption, "Velmora Contain Search");
+  EXPECT_EQ(boxes()[0].icon, forms::Icon::Information);
+  EXPECT_EQ(boxes()[0].buttons, forms::Buttons::Ok);
+  EXPECT_EQ(boxes()[0].caption, "Velmora Contain Search");
   EXPECT_EQ(count("ContactView.CreateLookup"), 0);
   EXPECT_FALSE(state().ui.lookup.has_value());
   EXPECT_FALSE(form->visible());
@@ -138,13 +151,18 @@ TEST_F(Wizard, CancelOnPageTwoClosesTableAndDatabaseOnlyWhenOpen) {
 }
 
 TEST_F(Wizard, TheCloseBoxEndsWithoutClosingTheDatabase) {
-  start(testing::hostWith({{{1050, "a"}}}));
-  next();
-  type("a");
-  host->clearCalls();
-  ui.closeBox(*form);
-  EXPECT_TRUE(host->calls().empty());
-  EXPECT_FALSE(form->visible());
+  for (bool pageTwo : {false, true}) {
+    SCOPED_TRACE(pageTwo ? "page two" : "page one");
+    start(testing::hostWith({{{1050, "a"}}}));
+    if (pageTwo) {
+      next();
+      type("a");
+    }
+    host->clearCalls();
+    ui.closeBox(*form);
+    EXPECT_TRUE(host->calls().empty());
+    EXPECT_FALSE(form->visible());
+  }
 }
 
 TEST_F(Wizard, PopUpListFillsTheValueBox) {
@@ -168,7 +186,17 @@ TEST_F(Wizard, PopUpListFillsTheValueBox) {
     next();
     EXPECT_EQ(form->ComboBox1.style(), r.style);
     EXPECT_EQ(form->ComboBox1.items(), r.popup.value_or(std::vector<std::string>{}));
-    if (r.popup) EXPECT_EQ(count("PopUpList.Value"), static_cast<int>(r.popup->size()));
+    std::vector<Variant> read;  // PopUpInfo's arguments, then the positions Value was read at
+    for (const auto& c : host->calls()) {
+      if (c.member == "PopUpInfo") read = {c.args.at(0).value, c.args.at(1).value};
+      if (c.member == "Value") read.push_back(c.args.at(0).value);
+    }
+    std::vector<Variant> expected;
+    if (r.popup) {
+      expected = {1012, 0};
+      for (int32_t i = 0; i < static_cast<int32_t>(r.popup->size()); ++i) expected.push_back(i);
+    }
+    EXPECT_EQ(read, expected) << "the list of the active field, read from position 0";
     type("NY");
     EXPECT_EQ(form->SearchValue, "NY") << "typing reaches ComboBox1Change in every style";
   }
@@ -200,12 +228,19 @@ TEST_F(Wizard, AnAttachThatDoesNotHappenSaysWhyAndStaysOnPageOne) {
     bool ready;
     bool open;
     std::string text;
+    std::vector<std::string> calls;  // no object is created past the check that fails
   };
   const Row rows[] = {
-      {"not ready", false, true,
-       "ACT! is not ready. Start ACT! and open a database, then try again."},
-      {"no database", true, false,
-       "ACT! has no database open. Open a database in ACT!, then try again."},
+      {"not ready",
+       false,
+       true,
+       "ACT! is not ready. Start ACT! and open a database, then try again.",
+       {"ActEvent.IsReady"}},
+      {"no database",
+       true,
+       false,
+       "ACT! has no database open. Open a database in ACT!, then try again.",
+       {"ActEvent.IsReady", "Connector.CreateObject", "AppObject.IsDBOpen"}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -213,55 +248,97 @@ TEST_F(Wizard, AnAttachThatDoesNotHappenSaysWhyAndStaysOnPageOne) {
     st.ui.ready = r.ready;
     if (!r.open) st.ui.openDatabase.clear();
     start(std::move(st));
-    size_t before = boxTexts().size();
     next();
-    ASSERT_EQ(boxTexts().size(), before + 1);
-    EXPECT_NE(boxTexts().back().find(r.text), std::string::npos) << boxTexts().back();
+    ASSERT_EQ(boxTexts().size(), 1u);
+    EXPECT_EQ(boxTexts().back(), r.text);
+    EXPECT_EQ(boxes().back().icon, forms::Icon::Error);
+    EXPECT_EQ(boxes().back().caption, "Velmora Contain Search");
+    EXPECT_EQ(calls(), r.calls);
     EXPECT_TRUE(form->Panel1.visible());
     EXPECT_FALSE(form->Button1.enabled());
     EXPECT_EQ(form->StatusBar1.simpleText(), "Gathering field information");
     EXPECT_TRUE(form->visible());
-    EXPECT_EQ(count("Database.OpenEx"), 0);
+    host->clearCalls();
+    ui.click(form->Button2);
+    EXPECT_TRUE(host->calls().empty()) << "Cancel on page one asks nothing";
+    EXPECT_FALSE(form->visible()) << "Cancel still ends the program";
+  }
+}
+
+TEST_F(Wizard, ACallFailingWhileAttachingEndsTheClick) {
+  struct Row {
+    const char* member;
+    int32_t nth;
+    bool pageTwo;  // the page turns before the field's label is asked for
+  };
+  const Row rows[] = {
+      {"IsReady", 1, false},      {"CreateObject", 1, false},   {"IsDBOpen", 1, false},
+      {"CreateObject", 2, false}, {"GetOpenDBName", 1, false},  {"OpenEx", 1, false},
+      {"CONTACT", 1, false},      {"Views", 1, false},          {"Create", 1, false},
+      {"Fields", 1, false},       {"CurrentFieldID", 1, false}, {"HasPopUpList", 1, false},
+      {"Label", 1, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(std::string(r.member) + " call " + std::to_string(r.nth));
+    auto st = testing::hostWith({{{1050, "a"}}});
+    st.rules.push_back(testing::failing(r.member, r.nth, "Host unavailable"));
+    start(std::move(st));
+    next();
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_NE(boxTexts()[0].find("Host unavailable"), std::string::npos) << boxTexts()[0];
+    EXPECT_EQ(boxes()[0].icon, forms::Icon::Error);
+    EXPECT_EQ(form->Panel1.visible(), !r.pageTwo);
+    EXPECT_EQ(form->Panel2.visible(), r.pageTwo);
+    EXPECT_FALSE(form->Button1.enabled());
+    EXPECT_EQ(form->StatusBar1.simpleText(), "Gathering field information");
+    EXPECT_TRUE(form->visible());
     ui.click(form->Button2);
     EXPECT_FALSE(form->visible()) << "Cancel still ends the program";
   }
 }
 
-TEST_F(Wizard, AFailedCallWhileAttachingLeavesPageOne) {
-  auto st = testing::hostWith({{{1050, "a"}}});
-  st.rules.push_back({standin::Rule::Kind::Fail, "Views", 0, std::nullopt,
-                      static_cast<int32_t>(0x80040001), "Views unavailable"});
-  start(std::move(st));
-  next();
-  ASSERT_EQ(ui.messageBoxes().size(), 1u);
-  EXPECT_NE(boxTexts()[0].find("Views unavailable"), std::string::npos);
-  EXPECT_EQ(ui.messageBoxes()[0].box.icon, forms::Icon::Error);
-  EXPECT_TRUE(form->Panel1.visible());
-  EXPECT_FALSE(form->Button1.enabled());
-  EXPECT_EQ(form->StatusBar1.simpleText(), "Gathering field information");
-}
+TEST_F(Wizard, ACallFailingDuringTheSearchMakesNoLookupAndAFurtherFinishStartsAfresh) {
+  struct Row {
+    const char* name;
+    standin::Rule fault;
+    size_t kept;         // matches found before the failure
+    std::string status;  // the last status text
+  };
+  const Row rows[] = {
+      // Reads: 1050 and 1 for contact 1, then 1050 for contact 2 fails.
+      {"mid-walk", testing::failing("Data", 3, "Record locked"), 1,
+       "Processing Lookup.  Contact: 2"},
+      {"before the walk", testing::failing("RecordCount", 1, "Record locked"), 0,
+       "Waiting for your input"},
+      {"the lookup", testing::failing("CreateLookup", 1, "Record locked"), 3,
+       "Processing Lookup.  Contact: 3"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    auto st = testing::hostWith({{{1050, "hit"}}, {{1050, "hit"}}, {{1050, "hit"}}});
+    st.rules.push_back(r.fault);
+    start(std::move(st));
+    search("hit");
+    ASSERT_EQ(boxTexts().size(), 1u) << "the error box, and no message about matches";
+    EXPECT_NE(boxTexts()[0].find("Record locked"), std::string::npos);
+    EXPECT_FALSE(state().ui.lookup.has_value()) << "no lookup";
+    ASSERT_EQ(form->MatchList.size(), r.kept) << "what was found stays";
+    if (r.kept) {
+      EXPECT_EQ(form->MatchList[0].UniqueID, uid(1));
+    }
+    EXPECT_EQ(form->StatusBar1.simpleText(), r.status);
+    EXPECT_EQ(count("Database.isOpen"), 0) << "the wizard does not end";
+    EXPECT_TRUE(form->Panel2.visible());
+    EXPECT_TRUE(form->Button1.enabled());
+    EXPECT_TRUE(form->visible());
+    EXPECT_EQ(ui.cursor(), forms::Cursor::Default) << "the hourglass goes however the search ends";
 
-TEST_F(Wizard, ACallFailingMidWalkMakesNoLookupAndAFurtherFinishStartsAfresh) {
-  auto st = testing::hostWith({{{1050, "hit"}}, {{1050, "hit"}}, {{1050, "hit"}}});
-  // Reads: 1050 and 1 for contact 1, then 1050 for contact 2 fails.
-  st.rules.push_back({standin::Rule::Kind::Fail, "Data", 3, std::nullopt,
-                      static_cast<int32_t>(0x80040002), "Record locked"});
-  start(std::move(st));
-  search("hit");
-  ASSERT_EQ(ui.messageBoxes().size(), 1u);
-  EXPECT_NE(boxTexts()[0].find("Record locked"), std::string::npos);
-  EXPECT_EQ(count("ContactView.CreateLookup"), 0);
-  ASSERT_EQ(form->MatchList.size(), 1u) << "what was found stays";
-  EXPECT_EQ(form->MatchList[0].UniqueID, uid(1));
-  EXPECT_TRUE(form->Panel2.visible());
-  EXPECT_TRUE(form->Button1.enabled());
-  EXPECT_TRUE(form->visible());
-  EXPECT_EQ(ui.cursor(), forms::Cursor::Default) << "the hourglass goes however the search ends";
-
-  finish();  // the rule hit only the third call
-  EXPECT_EQ(state().ui.lookup, (std::vector<std::string>{uid(1), uid(2), uid(3)}))
-      << "a new search with a new, empty match list";
-  EXPECT_FALSE(form->visible());
+    finish();  // each rule hits one call only
+    EXPECT_EQ(form->MatchList.size(), 3u) << "a new search with a new, empty match list";
+    EXPECT_EQ(state().ui.lookup, (std::vector<std::string>{uid(1), uid(2), uid(3)}));
+    EXPECT_FALSE(form->visible());
+    EXPECT_EQ(ui.cursor(), forms::Cursor::Default);
+  }
 }
 
 TEST_F(Wizard, WithoutTheEventControlThereIsNoForm) {
@@ -271,7 +348,7 @@ TEST_F(Wizard, WithoutTheEventControlThereIsNoForm) {
   host = standin::Host::inMemory(std::move(st));
   connector = std::make_unique<host::InProcessConnector>(host);
   EXPECT_EQ(runSeekmark(app, *connector), 1);
-  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  ASSERT_EQ(boxes().size(), 1u);
   EXPECT_NE(boxTexts()[0].find("Class not registered"), std::string::npos);
 }
 
