@@ -1,11 +1,13 @@
 #include "agewright/clsTextFile.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <stdexcept>
 
 #include "host/convert.h"
-#include "host/error.h"
 
 namespace vel::agewright {
 
@@ -107,8 +109,11 @@ class FieldReader {
     if (s.starts_with("ERROR ")) {
       std::string n(s.substr(6));
       char* end = nullptr;
-      long code = std::strtol(n.c_str(), &end, 10);
-      if (n.empty() || *end) return std::nullopt;
+      errno = 0;
+      long long code = std::strtoll(n.c_str(), &end, 10);
+      if (n.empty() || *end || errno == ERANGE || code < std::numeric_limits<int32_t>::min() ||
+          code > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
       return Variant::error(static_cast<int32_t>(code));
     }
     if (auto d = datePart(s)) return Variant::date(*d);
@@ -121,13 +126,15 @@ class FieldReader {
     return std::nullopt;
   }
 
-  // A bare field: a number with a period as decimal separator, else text.
+  // A bare field: a number with a period as decimal separator, else text (a number too large
+  // for a double among them).
   static Variant bare(std::string_view raw) {
     std::string s(raw);
     if (s.empty()) return Variant();
     char* end = nullptr;
     double d = std::strtod(s.c_str(), &end);
-    bool numeric = end && *end == '\0' && s.find_first_of("xXnN") == std::string::npos;
+    bool numeric =
+        end && *end == '\0' && s.find_first_of("xXnN") == std::string::npos && std::isfinite(d);
     if (!numeric) return Variant(s);
     if (d == std::floor(d) && d >= -2147483648.0 && d <= 2147483647.0 &&
         s.find_first_of(".eE") == std::string::npos)
@@ -139,15 +146,18 @@ class FieldReader {
   size_t p_ = 0;
 };
 
-std::string twoDigits(int n) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%02d", n);
+std::string digits(int n, int width) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%0*d", width, n);
   return buf;
 }
 
+// 15 significant digits where they give the same double back, else the 17 that always do.
 std::string number(double d) {
+  if (!std::isfinite(d)) throw std::invalid_argument("a number that is not finite");
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.15G", d);
+  if (std::strtod(buf, nullptr) != d) std::snprintf(buf, sizeof buf, "%.17G", d);
   return buf;
 }
 
@@ -166,14 +176,19 @@ std::string formatCell(const Variant& v) {
     case VarType::Double:
       return number(v.asDouble());
     case VarType::Text:
+      // The file has no escape for a quote: it would end the text early on reading.
+      if (v.asText().find('"') != std::string::npos)
+        throw std::invalid_argument("a text with a double quote");
       return "\"" + v.asText() + "\"";
     case VarType::Error:
       return "#ERROR " + std::to_string(v.asError()) + "#";
     case VarType::Date: {
       double serial = v.asDate();
       host::CivilDateTime c = host::civilFromSerial(serial);
-      std::string date = std::to_string(c.year) + "-" + twoDigits(c.month) + "-" + twoDigits(c.day);
-      std::string time = twoDigits(c.hour) + ":" + twoDigits(c.minute) + ":" + twoDigits(c.second);
+      if (!host::serialFromValidCivil(c.year, c.month, c.day))
+        throw std::invalid_argument("a date outside the years 100 to 9999");
+      std::string date = digits(c.year, 4) + "-" + digits(c.month, 2) + "-" + digits(c.day, 2);
+      std::string time = digits(c.hour, 2) + ":" + digits(c.minute, 2) + ":" + digits(c.second, 2);
       bool hasDate = std::trunc(serial) != 0;
       bool hasTime = c.hour || c.minute || c.second;
       if (hasDate && hasTime) return "#" + date + " " + time + "#";
@@ -183,7 +198,7 @@ std::string formatCell(const Variant& v) {
     case VarType::Object:
       break;
   }
-  throw host::typeMismatch();
+  throw std::invalid_argument("an object");
 }
 
 }  // namespace
@@ -212,7 +227,13 @@ std::string formatRecords(const SettingsTable& table) {
   for (int row = 0; row < table.rowCount(); ++row) {
     for (int col = 0; col < kColumns; ++col) {
       if (col) out += ',';
-      out += formatCell(table.at(col, row));
+      try {
+        out += formatCell(table.at(col, row));
+      } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument("The settings file cannot hold " + std::string(e.what()) +
+                                    " (column " + std::to_string(col) + ", row " +
+                                    std::to_string(row) + ").");
+      }
     }
     out += "\r\n";
   }

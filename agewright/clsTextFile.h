@@ -44,7 +44,10 @@ class clsTextFile {
   // an unreadable one, an empty one, or one whose fields end inside a record.
   std::optional<SettingsTable> ReadFile(const std::string& TextFilename);
 
-  // Writes every row as one record, replacing the file. Failures reach the caller.
+  // Writes every row as one record, replacing the file. Failures reach the caller; a value the
+  // file cannot hold (a text with a double quote, a date outside the years 100 to 9999, a
+  // number that is not finite, an object) is refused with std::invalid_argument naming its
+  // cell, before the file is touched.
   void WriteFile(const std::string& TextFilename, const SettingsTable& DataArray);
 
  private:

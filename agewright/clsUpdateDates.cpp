@@ -28,12 +28,19 @@ bool equalsTrue(const Variant& v) {
 }  // namespace
 
 host::DispatchPtr clsUpdateDates::contact() {
-  return host::objectOf(HostDatabase->call("contact"), "contact");
+  // One table per opening: the walk relies on its cursor staying, so asking again is waste.
+  if (!contactTable_) contactTable_ = host::objectOf(HostDatabase->call("contact"), "contact");
+  return contactTable_;
+}
+
+void clsUpdateDates::attach() {
+  contactTable_.reset();
+  HostDatabase = env_.connector.create("actole.database");
+  HostDatabase->call("openex", {""});
 }
 
 void clsUpdateDates::UpdateOpenFile() {
-  HostDatabase = env_.connector.create("actole.database");
-  HostDatabase->call("openex", {""});
+  attach();
   if (equalsTrue(HostDatabase->call("isopen"))) {
     std::string name(kSettingsFileName);
     HostDatabase->call("Close");
@@ -74,6 +81,7 @@ void clsUpdateDates::UpdateContacts(const std::string& settingsFileName) {
     updateContact(*settings);
     contact()->call("movenext");
   }
+  contactTable_.reset();  // nothing of the database outlives its Close
   HostDatabase->call("Close");
 }
 
@@ -94,8 +102,7 @@ void clsUpdateDates::updateContact(SettingsTable& settings) {
 }
 
 void clsUpdateDates::OpenContactTable() {
-  HostDatabase = env_.connector.create("actole.database");
-  HostDatabase->call("openex", {""});
+  attach();
   if (UpdateScope == "Lookup") ApplyCurrentLookup();
 }
 

@@ -43,12 +43,17 @@ class clsUpdateDates {
   void UpdateContacts(const std::string& settingsFileName);
   void OpenContactTable();
   void ApplyCurrentLookup();
+  // A new database object becomes HostDatabase (the old one released) and attaches to the
+  // database the host has open.
+  void attach();
+  // HostDatabase's contact table.
   host::DispatchPtr contact();
   void updateContact(SettingsTable& settings);
 
   const Environment& env_;
   forms::Application& app_;
   frmProgress& progress_;
+  host::DispatchPtr contactTable_;  // of the current HostDatabase
 };
 
 // The program's entry procedure; returns the exit code.

@@ -1,11 +1,31 @@
 """Agewright.exe under Wine: the age update through its dialogs."""
 
 import datetime
+import re
+import time
 
 from winetest import check, contacts, ended, expect, install, program
 
 
 AGE_FIELDS = [(1080, 1081), (1082, 1083), (1084, 1085), (1086, 1087), (1088, 1089), (1090, 1091)]
+FIELDS = [1] + [f for pair in AGE_FIELDS for f in pair]
+OPTIONS = "Update Ages"
+PROGRESS = "Age Update  Progress"
+LOOKUP_FILE = "currentlookup.alu"
+
+# Places and sizes in pixels at 96 dpi (15 twips each), in the client area of their dialog.
+OPTIONS_LAYOUT = {
+    "Frame1": ("Update Options", "16 16 145 81"),
+    "Option1_0": ("Current Lookup", "32 32 105 25"),
+    "Option1_1": ("All Contacts", "32 56 81 25"),
+    "Command1": ("Update", "16 104 65 25"),
+    "Command2": ("Cancel", "96 104 65 25"),
+}
+PROGRESS_LAYOUT = {
+    "ProgressBar1": ("", "16 8 281 25"),
+    "Label1": (None, "16 40 273 17"),
+    "cmdCancel": ("Cancel", "88 64 129 25"),
+}
 
 
 def age_on(today, birth):
@@ -18,32 +38,196 @@ def age_on(today, birth):
     return today.year - y - ((today.month, today.day) < (m, d))
 
 
+def ages(row):
+    """(birth, stored age) of each settings row, from a row of contacts(host, FIELDS)."""
+    return [(row[1 + 2 * i], row[2 + 2 * i]) for i in range(len(AGE_FIELDS))]
+
+
+def up_to_date(row, today):
+    """True when every computable age of the contact is today's, False when one is not, None
+    when none is computable (the contact cannot tell)."""
+    seen = None
+    for birth, age in ages(row):
+        want = age_on(today, birth)
+        if want is not None:
+            seen = (seen is not False) and age == str(want)
+    return seen
+
+
+def stale_rows(rows, today):
+    """The unique identifiers of the contacts with an age that is not today's."""
+    return {row[0] for row in rows if up_to_date(row, today) is False}
+
+
+def check_frame(d, caption, wants, screen=(1024, 768)):
+    """The window's frame (uidriver's "style" answer holds every key=value of `wants`) and its
+    place: centred on the screen."""
+    got = dict(item.split("=") for item in d("style", caption).split())
+    expect({k: got.get(k) for k in wants}, wants, f"the frame of {caption!r}")
+    left, top, width, height = (int(v) for v in d("rect", caption).split())
+    check(abs(2 * left + width - screen[0]) <= 1 and abs(2 * top + height - screen[1]) <= 1,
+          f"{caption!r} is centred: {left} {top} {width} {height}")
+
+
+def check_layout(d, caption, layout):
+    for name, (text, rect) in layout.items():
+        if text is not None:
+            expect(d("text", caption, name), text, f"{name}'s caption")
+        expect(d("rect", caption, name), rect, f"{name}'s place and size")
+
+
 def test_agewright_all_contacts(c):
     """The options dialog, All Contacts, Update: every age as of today, read from the file
     beside the program."""
     host = c.host("agewright", "--contacts", 40, "--seed", 8)
     folder = install(c, "Agewright.exe")
-    fields = [1] + [f for pair in AGE_FIELDS for f in pair]
-    caption = "Update Ages"
-    with program(c, folder / "Agewright.exe", host) as (proc, d):
-        d("wait", caption, 30)
-        expect(d("text", caption, "Frame1"), "Update Options", "the options frame")
-        c.shot(d, caption, "agewright-options")
-        d("click", caption, "Option1_1")
-        d.until(lambda s: "checked=1" in s, "state", caption, "Option1_1")
-        d("click", caption, "Command1")
-        expect(ended(proc, 60), 0, "Agewright exit code")
+    (folder / LOOKUP_FILE).unlink(missing_ok=True)  # an earlier test's
     today = datetime.date.today()
-    rows = contacts(host, fields)
+    check(stale_rows(contacts(host, FIELDS), today), "the sample's ages are stale")
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        # A fixed dialog frame with a close box only, out of the taskbar: 2670 x 2070 twips.
+        check_frame(d, OPTIONS, {"caption": "1", "sysmenu": "1", "minbox": "0", "maxbox": "0",
+                                 "sizable": "0", "taskbar": "0", "client": "178x138"})
+        check_layout(d, OPTIONS, OPTIONS_LAYOUT)
+        check("checked=1" in d("state", OPTIONS, "Option1_1"), "All Contacts is preset")
+        check("checked=0" in d("state", OPTIONS, "Option1_0"), "Current Lookup is not")
+        c.shot(d, OPTIONS, "agewright-options")
+        d("click", OPTIONS, "Option1_1")
+        d.until(lambda s: "checked=1" in s, "state", OPTIONS, "Option1_1")
+        d("click", OPTIONS, "Command1")
+        expect(ended(proc, 60), 0, "Agewright exit code")
+    rows = contacts(host, FIELDS)
     checked = 0
     for row in rows:
-        for i in range(len(AGE_FIELDS)):
-            birth, age = row[1 + 2 * i], row[2 + 2 * i]
+        for birth, age in ages(row):
             want = age_on(today, birth)
             if want is not None:
                 expect(age, str(want), f"{row[0]} age beside {birth}")
                 checked += 1
     check(checked > len(rows), f"the sample has birth dates to check ({checked})")
+    check(not (folder / LOOKUP_FILE).exists(), "All Contacts writes no lookup file")
 
 
-TESTS = [test_agewright_all_contacts]
+def test_agewright_current_lookup(c):
+    """Current Lookup: only the lookup's contacts are updated, and the lookup file stays in the
+    program's folder."""
+    host = c.host("agewright-lookup", "--contacts", 40, "--seed", 9)
+    folder = install(c, "Agewright.exe")
+    (folder / LOOKUP_FILE).unlink(missing_ok=True)  # the host is to write it afresh
+    today = datetime.date.today()
+    before = {row[0]: row for row in contacts(host, FIELDS)}
+    stale = sorted(stale_rows(before.values(), today))
+    chosen = set(stale[::3])
+    check(len(chosen) >= 3 and len(stale) > len(chosen), "stale contacts in and out of the lookup")
+    host("set-lookup", *sorted(chosen))
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        d("click", OPTIONS, "Option1_0")
+        d.until(lambda s: "checked=1" in s, "state", OPTIONS, "Option1_0")
+        check("checked=0" in d("state", OPTIONS, "Option1_1"), "one option at a time")
+        d("click", OPTIONS, "Command1")
+        expect(ended(proc, 60), 0, "Agewright exit code")
+    for row in contacts(host, FIELDS):
+        if row[0] in chosen:
+            expect(up_to_date(row, today), True, f"{row[0]} of the lookup")
+        else:
+            expect(row, before[row[0]], f"{row[0]} outside the lookup")
+    check((folder / LOOKUP_FILE).exists(), f"{LOOKUP_FILE} stays in {folder}")
+    expect(set(host("lookup").split()), chosen, "ACT!'s current lookup")
+
+
+def test_agewright_cancel(c):
+    """Cancel, and the options dialog's close box, leave the host untouched and write no
+    lookup file."""
+    host = c.host("agewright-cancel", "--contacts", 20, "--seed", 3)
+    folder = install(c, "Agewright.exe")
+    (folder / LOOKUP_FILE).unlink(missing_ok=True)  # an earlier test's
+    before = contacts(host, FIELDS)
+    for how in ("Cancel", "close box"):
+        with program(c, folder / "Agewright.exe", host) as (proc, d):
+            d("wait", OPTIONS, 30)
+            if how == "Cancel":
+                d("click", OPTIONS, "Option1_0")
+                d.until(lambda s: "checked=1" in s, "state", OPTIONS, "Option1_0")
+                d("click", OPTIONS, "Command2")
+            else:
+                d("close", OPTIONS)
+            expect(ended(proc, 30), 0, f"Agewright exit code after {how}")
+            d("nodialog", 0)
+        expect(contacts(host, FIELDS), before, f"the contacts after {how}")
+        check(not (folder / LOOKUP_FILE).exists(), f"no lookup file after {how}")
+
+
+def test_agewright_progress_and_cancel(c):
+    """On a large database the progress dialog shows the walk; its Cancel stops it at the next
+    contact: the contacts before are updated, those after are not, and no box follows."""
+    total = 3000
+    host = c.host("agewright-large", "--contacts", total, "--seed", 5)
+    folder = install(c, "Agewright.exe")
+    today = datetime.date.today()
+    before = contacts(host, FIELDS)
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        d("click", OPTIONS, "Command1")
+        d("wait", PROGRESS, 30)
+        # A fixed single frame without any title-bar box: 4680 x 1410 twips.
+        check_frame(d, PROGRESS, {"caption": "1", "sysmenu": "0", "minbox": "0", "maxbox": "0",
+                                  "sizable": "0", "client": "312x94"})
+        check_layout(d, PROGRESS, PROGRESS_LAYOUT)
+        label = d.until(lambda s: re.fullmatch(r"Completed (\d+) of (\d+)", s) and
+                        int(s.split()[1]) >= 20, "text", PROGRESS, "Label1", seconds=60)
+        expect(label.split()[3], str(total), "the label's total")
+        state = d("state", PROGRESS, "ProgressBar1")
+        check(f"max={total}" in state and "min=0" in state, f"the bar's range: {state}")
+        c.shot(d, PROGRESS, "agewright-progress")
+        d("click", PROGRESS, "cmdCancel")
+        expect(ended(proc, 60), 0, "Agewright exit code after Cancel")
+        d("nodialog", 0)
+    shown = int(label.split()[1])
+    # Every computable age was stale before the run, so an up-to-date contact was updated.
+    stale = [up_to_date(row, today) is False for row in before]
+    rows = contacts(host, FIELDS)
+    done = [up_to_date(row, today) for row in rows]
+    # The walk stopped at some contact k: every contact that can tell is updated up to k and
+    # untouched after it.
+    last = max(i for i, row in enumerate(rows) if stale[i] and done[i]) + 1
+    check(shown <= last < total, f"stopped at contact {last}, the label showed {shown}")
+    for i, (row, old) in enumerate(zip(rows, before)):
+        if i < last:
+            check(done[i] is not False, f"contact {i + 1} before the stop: {row}")
+        else:
+            expect(row, old, f"contact {i + 1} after the stop")
+
+
+def test_agewright_missing_settings(c):
+    """Without Ledger.dws: the stop box naming the file in full, then "No Age Data Found"; the
+    host is untouched."""
+    host = c.host("agewright-nosettings", "--contacts", 5, "--seed", 2)
+    folder = install(c, "Agewright.exe")
+    (folder / "Ledger.dws").unlink()
+    before = contacts(host, FIELDS)
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        d("click", OPTIONS, "Command1")
+        # The driver doubles backslashes.
+        expect(d("dialog", 30), "Agewright\tThere is no Datewell Settings (.dws) file for "
+               "C:\\\\Program Files\\\\VMR\\\\Ledger.dws Cannot Update", "the first box")
+        c.shot(d, "#dialog", "agewright-no-settings")
+        d("answer", "OK")
+        # The first box takes a moment to go, and a box being torn down reads empty.
+        end = time.monotonic() + 15
+        second = None
+        while time.monotonic() < end:
+            second = d("dialog", 5)
+            if "Datewell" not in second and second != "\t":
+                break
+            time.sleep(0.1)
+        expect(second, "Agewright\tNo Age Data Found", "the second box")
+        d("answer", "OK")
+        expect(ended(proc, 30), 0, "Agewright exit code")
+    expect(contacts(host, FIELDS), before, "the contacts")
+
+
+TESTS = [test_agewright_all_contacts, test_agewright_current_lookup, test_agewright_cancel,
+         test_agewright_progress_and_cancel, test_agewright_missing_settings]

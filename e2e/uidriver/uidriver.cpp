@@ -401,6 +401,24 @@ std::string run(const std::vector<std::string>& a) {
     o << r.left << " " << r.top << " " << r.right - r.left << " " << r.bottom - r.top;
     return o.str();
   }
+  if (cmd == "style") {  // a window's frame: its title-bar boxes, taskbar entry, client size
+    need(2);
+    HWND h = top(1);
+    LONG style = GetWindowLongW(h, GWL_STYLE), ex = GetWindowLongW(h, GWL_EXSTYLE);
+    // An unowned window is in the taskbar unless it is a tool window; WS_EX_APPWINDOW forces it.
+    bool taskbar = (ex & WS_EX_APPWINDOW) || (!GetWindow(h, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW));
+    RECT r;
+    GetClientRect(h, &r);
+    std::ostringstream o;
+    o << "caption=" << ((style & WS_CAPTION) == WS_CAPTION ? 1 : 0)
+      << " sysmenu=" << ((style & WS_SYSMENU) ? 1 : 0)
+      << " minbox=" << ((style & WS_MINIMIZEBOX) ? 1 : 0)
+      << " maxbox=" << ((style & WS_MAXIMIZEBOX) ? 1 : 0)
+      << " sizable=" << ((style & WS_THICKFRAME) ? 1 : 0)
+      << " modalframe=" << ((ex & WS_EX_DLGMODALFRAME) ? 1 : 0) << " taskbar=" << (taskbar ? 1 : 0)
+      << " client=" << r.right - r.left << "x" << r.bottom - r.top;
+    return o.str();
+  }
   if (cmd == "sleep") {
     need(2);
     Sleep(static_cast<DWORD>(std::stod(a[1]) * 1000));

@@ -259,6 +259,94 @@ TEST_F(Engine, CancelFinishesTheContactInProgressAndStartsNoOther) {
   }
 }
 
+TEST_F(Engine, EachContactLetsEventsThroughBeforeItsProgressAndItsRows) {
+  start(hostWith({{{kBirth, "6/15/1980"}}, {{kBirth, "6/15/1981"}}, {{kBirth, "6/15/1982"}}}));
+  writeSettings(testing::kBirthToAge);
+  // What the user could see each time events are let through, at the start of contact i.
+  struct Seen {
+    std::string label;
+    int bar;
+    size_t repaints;
+    int written;
+    int moved;
+  };
+  std::vector<Seen> seen;
+  for (int i = 1; i <= 3; ++i)
+    ui.schedule(
+        [&] {
+          seen.push_back({progress->Label1.caption(), progress->ProgressBar1.value(),
+                          ui.repaints().size(), host->callCount("Update"),
+                          host->callCount("MoveNext")});
+        },
+        i);
+  runEngine("All");
+
+  ASSERT_EQ(seen.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE("at contact " + std::to_string(i + 1));
+    EXPECT_EQ(seen[i].label, i == 0 ? "" : "Completed " + std::to_string(i) + " of 3");
+    EXPECT_EQ(seen[i].bar, i);
+    EXPECT_EQ(seen[i].repaints, 1u + 2u * i) << "the dialog once when shown, then two a contact";
+    EXPECT_EQ(seen[i].written, i);
+    EXPECT_EQ(seen[i].moved, i);
+  }
+  std::vector<std::string> expected{"frmProgress"};
+  for (int i = 0; i < 3; ++i) {
+    expected.push_back("frmProgress");
+    expected.push_back("frmProgress.ProgressBar1");
+  }
+  EXPECT_EQ(ui.repaints(), expected) << "the dialog, then the bar";
+}
+
+TEST_F(Engine, EachRecordCountReadHasItsOwnUse) {
+  struct Case {
+    const char* name;
+    int nth;  // which read of recordcount gives `answer` instead of 3
+    int32_t answer;
+    int barMaximum;
+    int walked;
+    std::string label;
+  };
+  const std::vector<Case> cases = {
+      {"the first sets the bar's maximum", 1, 9, 9, 3, "Completed 3 of 3"},
+      {"the second ends the walk", 2, 2, 3, 2, "Completed 2 of 3"},
+      {"each label reads it afresh", 5, 9, 3, 3, "Completed 3 of 9"},
+      {"an earlier label's read does not stay", 4, 9, 3, 3, "Completed 3 of 3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto st = hostWith({{{kBirth, "6/15/1980"}}, {{kBirth, "6/15/1981"}}, {{kBirth, "6/15/1982"}}});
+    st.rules.push_back({standin::Rule::Kind::Answer, "RecordCount", c.nth, std::nullopt, 0, "",
+                        Variant(c.answer)});
+    start(std::move(st));
+    writeSettings(testing::kBirthToAge);
+    runEngine("All");
+    EXPECT_EQ(progress->ProgressBar1.maximum(), c.barMaximum);
+    EXPECT_EQ(progress->Label1.caption(), c.label);
+    EXPECT_EQ(count("ContactTable.movenext"), c.walked);
+    EXPECT_EQ(count("ContactTable.recordcount"), 2 + c.walked);
+    for (int i = 1; i <= 3; ++i)
+      EXPECT_EQ(value(i, kAge), i <= c.walked ? Variant(std::to_string(46 - i)) : Variant())
+          << "contact " << i;
+  }
+}
+
+TEST_F(Engine, AnEmptyLookupWalksNothing) {
+  auto st = hostWith({{{kBirth, "6/15/1980"}}, {{kBirth, "6/15/1981"}}});
+  st.ui.lookup = std::vector<std::string>{};
+  start(std::move(st));
+  writeSettings(testing::kBirthToAge);
+  runEngine("Lookup");
+  EXPECT_EQ(progress->ProgressBar1.maximum(), 0);
+  EXPECT_EQ(progress->Label1.caption(), "");
+  EXPECT_EQ(count("ContactTable.Data"), 0);
+  EXPECT_EQ(ui.processEventsCalls(), 0);
+  EXPECT_EQ(calls().back(), "Database.Close");
+  EXPECT_TRUE(lookupFileExists());
+  EXPECT_TRUE(ui.messageBoxes().empty());
+  EXPECT_EQ(value(1, kAge), Variant());
+}
+
 TEST_F(Engine, NoDatabaseOpenEndsQuietly) {
   struct Case {
     const char* name;
@@ -355,6 +443,9 @@ TEST_F(Engine, TheHostIsCalledInTheDescribedOrder) {
                          "ContactTable.movenext",
                          "Database.Close",
                      }));
+  int tableLookups = 0;
+  for (const auto& c : host->calls()) tableLookups += c.member == "contact";
+  EXPECT_EQ(tableLookups, 1) << "the contact table is taken once for the walk";
   std::vector<std::vector<Variant>> data;
   for (const auto& c : host->calls()) {
     if (c.object == "Connector") {

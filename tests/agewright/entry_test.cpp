@@ -131,15 +131,28 @@ TEST_F(Entry, TheOptionsDialogIsUnloadedWhenCommand104IsSent) {
   startWithContacts(1);
   std::optional<int> peersAtCommand;
   forms::Form* modalAtCommand = nullptr;
+  struct ProgressSeen {
+    bool visible;
+    std::string label;
+    int bar, minimum;
+  };
+  std::optional<ProgressSeen> progressAtCommand;
   Spy spy(*connector, [&] {
     peersAtCommand = ui.peers();
     modalAtCommand = app.modalForm();
+    if (auto* p = dynamic_cast<frmProgress*>(app.activeForm()))
+      progressAtCommand = ProgressSeen{p->visible(), p->Label1.caption(), p->ProgressBar1.value(),
+                                       p->ProgressBar1.minimum()};
   });
   clickUpdate();
   EXPECT_EQ(runProgram(&spy), 0);
   ASSERT_TRUE(peersAtCommand.has_value());
   EXPECT_EQ(*peersAtCommand, progressPeers) << "only the progress dialog is loaded";
   EXPECT_EQ(modalAtCommand, nullptr);
+  ASSERT_TRUE(progressAtCommand.has_value()) << "the progress dialog is the active form";
+  EXPECT_TRUE(progressAtCommand->visible);
+  EXPECT_EQ(progressAtCommand->label, "");
+  EXPECT_EQ(progressAtCommand->bar, progressAtCommand->minimum);
 }
 
 TEST_F(Entry, CancelInTheOptionsDialogDoesNoDatabaseWork) {
@@ -199,6 +212,72 @@ TEST_F(Entry, AFailingHostCallEndsTheProgramWithARunTimeReport) {
   EXPECT_EQ(last.member, "Update") << "nothing is called after the failure";
   EXPECT_NE(last.error, 0);
   EXPECT_EQ(ui.peers(), 0);
+}
+
+// A program that has ended stays ended: every row runs in a fixture of its own.
+struct HostFault {
+  const char* name;
+  std::string member;
+  int nth;
+  bool currentLookup;
+  int committed;  // contacts whose age stays written
+};
+
+class FailingHostCall : public Entry, public ::testing::WithParamInterface<HostFault> {};
+
+TEST_P(FailingHostCall, EndsTheProgramAtOnceAndKeepsEarlierCommits) {
+  const HostFault& c = GetParam();
+  rules = {{standin::Rule::Kind::Fail, c.member, c.nth, std::nullopt,
+            static_cast<int32_t>(0x80004005), "Fault in " + c.member + "."}};
+  startWithContacts(3);
+  host->state().ui.lookup.reset();  // the lookup is every contact: only the fault differs
+  clickUpdate(c.currentLookup);
+  EXPECT_EQ(runProgram(), 1);
+
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  const forms::MessageBoxArgs& box = ui.messageBoxes()[0].box;
+  EXPECT_EQ(box.text, "Run-time error '-2147467259 (80004005)':\n\nFault in " + c.member + ".");
+  EXPECT_EQ(box.caption, "Agewright");
+  std::vector<Variant> expected(3);
+  for (int i = 0; i < c.committed; ++i) expected[i] = "45";
+  EXPECT_EQ(ages(), expected);
+  const standin::LoggedCall& last = host->calls().back();
+  EXPECT_TRUE(host::sameName(last.member, c.member) && last.error != 0)
+      << "nothing is called after the failure; the last call was " << last.object << "."
+      << last.member;
+  EXPECT_EQ(ui.peers(), 0) << "no form is left loaded";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entry, FailingHostCall,
+    ::testing::Values(HostFault{"ProbeOpenex", "OpenEx", 1, false, 0},
+                      HostFault{"Isopen", "isOpen", 1, false, 0},
+                      HostFault{"ProbeClose", "Close", 1, false, 0},
+                      HostFault{"SecondDatabaseObject", "CreateObject", 3, false, 0},
+                      HostFault{"SecondOpenex", "OpenEx", 2, false, 0},
+                      HostFault{"LookupApplicationObject", "CreateObject", 4, true, 0},
+                      HostFault{"Savecurrentlookup", "savecurrentlookup", 1, true, 0},
+                      HostFault{"Loadlookupquery", "loadlookupquery", 1, true, 0},
+                      HostFault{"RecordcountForTheBar", "RecordCount", 1, false, 0},
+                      HostFault{"Movefirst", "MoveFirst", 1, false, 0},
+                      HostFault{"RecordcountForTheSecondLabel", "RecordCount", 4, false, 1},
+                      HostFault{"ReadingTheSecondDate", "Data", 4, false, 1},
+                      HostFault{"ReadingTheSecondAge", "Data", 5, false, 1},
+                      HostFault{"SecondEdit", "edit", 2, false, 1},
+                      HostFault{"WritingTheSecondAge", "Data", 6, false, 1},
+                      HostFault{"FirstMovenext", "MoveNext", 1, false, 1},
+                      HostFault{"ClosingClose", "Close", 2, false, 3}),
+    [](const ::testing::TestParamInfo<HostFault>& info) { return std::string(info.param.name); });
+
+TEST_F(Entry, AStoredAgeWithoutTextEndsTheProgram) {
+  startWithContacts(3);
+  db().contacts[1].set(kAge, Variant::error(7));
+  clickUpdate();
+  EXPECT_EQ(runProgram(), 1);
+  ASSERT_EQ(ui.messageBoxes().size(), 1u);
+  EXPECT_EQ(ui.messageBoxes()[0].box.text, "Run-time error '13':\n\nType mismatch");
+  EXPECT_EQ(ages(), (std::vector<Variant>{"45", Variant::error(7), Variant()}));
+  EXPECT_EQ(count("ContactTable.movenext"), 1) << "the walk ends at that contact";
 }
 
 TEST_F(Entry, FailuresBeforeTheUpdateEndTheProgramToo) {

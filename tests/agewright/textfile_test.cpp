@@ -1,8 +1,10 @@
 // The settings reader and writer: records, value forms, failures and the round trip.
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,11 @@ TEST(ParseRecords, FieldsAndRecords) {
       {"an empty file", "", std::nullopt},
       {"an unknown #form#", "#MAYBE#,2,3,4,5,6,7,8\r\n", std::nullopt},
       {"an invalid date", "#2025-02-30#,2,3,4,5,6,7,8\r\n", std::nullopt},
+      {"an error code beyond 32 bits", "#ERROR 99999999999#,2,3,4,5,6,7,8\r\n", std::nullopt},
+      {"a quoted text over a line end", "\"a\r\nb\",2,3,4,5,6,7,8\r\n",
+       SettingsTable({Row{"a\r\nb", 2, 3, 4, 5, 6, 7, 8}})},
+      {"a number too large for a double is text", "1E999,2,3,4,5,6,7,8\r\n",
+       SettingsTable({Row{"1E999", 2, 3, 4, 5, 6, 7, 8}})},
       {"hash forms",
        "#TRUE#,#FALSE#,#NULL#,#ERROR 5#,#1990-06-15#,#13:45:30#,#1990-06-15 13:45:30#,\r\n",
        SettingsTable({Row{true, false, Variant::null(), Variant::error(5), dateOf(1990, 6, 15),
@@ -149,6 +156,46 @@ TEST_F(SettingsFile, WritesOneRecordPerRowInTheFileForms) {
             "#13:45:30#,#1990-06-15 01:02:03#,-5,#FALSE#,\"\",1E+20,-0.5,\" x\"\r\n");
 }
 
+TEST_F(SettingsFile, YearsBefore1000AreWrittenWithFourDigits) {
+  clsTextFile file(files, [](const std::string&) {});
+  file.WriteFile(
+      path(),
+      SettingsTable({Row{dateOf(100, 1, 1), dateTime(999, 12, 31, 6, 0, 0), 0, 0, 0, 0, 0, 0}}));
+  EXPECT_EQ(platform::testing::readFile(files.map(path())),
+            "#0100-01-01#,#0999-12-31 06:00:00#,0,0,0,0,0,0\r\n");
+}
+
+TEST_F(SettingsFile, AValueTheFileCannotHoldIsRefusedAndTheFileKept) {
+  struct Case {
+    const char* name;
+    Variant value;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {"a text with a double quote", "say \"hi\"", "a text with a double quote"},
+      {"a date after 9999", Variant::date(3000000.0), "a date outside the years 100 to 9999"},
+      {"a date before 100", Variant::date(-700000.0), "a date outside the years 100 to 9999"},
+      {"infinity", std::numeric_limits<double>::infinity(), "a number that is not finite"},
+      {"not a number", std::numeric_limits<double>::quiet_NaN(), "a number that is not finite"},
+      {"an object", Variant(host::DispatchPtr()), "an object"},
+  };
+  clsTextFile file(files, [](const std::string&) {});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeSettings(testing::kBirthToAge);
+    Row bad{"Age", "", 0, 1100, "", 1200, 0, 0};
+    bad[4] = c.value;
+    try {
+      file.WriteFile(path(), SettingsTable({numbers(1), bad}));
+      ADD_FAILURE() << "written";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "The settings file cannot hold " + c.says + " (column 4, row 1).");
+    }
+    EXPECT_EQ(platform::testing::readFile(files.map(path())), testing::kBirthToAge);
+  }
+}
+
 TEST_F(SettingsFile, WriteThenReadGivesEveryValueBack) {
   struct Case {
     const char* name;
@@ -168,15 +215,24 @@ TEST_F(SettingsFile, WriteThenReadGivesEveryValueBack) {
       {"whole double", 3.0, int32_t{3}},
       {"large double", 1e20, 1e20},
       {"small double", 1.25e-7, 1.25e-7},
+      {"double that needs 17 digits", 0.1 + 0.2, 0.1 + 0.2},
+      {"third", 1.0 / 3.0, 1.0 / 3.0},
+      {"largest double", std::numeric_limits<double>::max(), std::numeric_limits<double>::max()},
+      {"negative error code", Variant::error(-2147352572), Variant::error(-2147352572)},
       {"text", "Birth Date", "Birth Date"},
       {"text with a comma", "a,b", "a,b"},
       {"text with a leading blank", " 42", " 42"},
+      {"text with a line break", "one\r\ntwo", "one\r\ntwo"},
+      {"text that looks like a form", "#TRUE#", "#TRUE#"},
       {"empty text", "", ""},
       {"numeric text", "1100", "1100"},
       {"date", dateOf(1990, 6, 15), dateOf(1990, 6, 15)},
       {"time", dateTime(1899, 12, 30, 13, 45, 30), dateTime(1899, 12, 30, 13, 45, 30)},
       {"date and time", dateTime(2004, 2, 29, 23, 59, 59), dateTime(2004, 2, 29, 23, 59, 59)},
       {"date and time before 1900", dateTime(1850, 3, 1, 6, 0, 0), dateTime(1850, 3, 1, 6, 0, 0)},
+      {"first day of year 100", dateOf(100, 1, 1), dateOf(100, 1, 1)},
+      {"a date in year 999", dateTime(999, 7, 4, 12, 30, 0), dateTime(999, 7, 4, 12, 30, 0)},
+      {"last day of year 9999", dateOf(9999, 12, 31), dateOf(9999, 12, 31)},
   };
   clsTextFile file(files, [](const std::string&) {});
   for (const Case& c : cases) {
