@@ -229,7 +229,10 @@ def act_install(c):
     """ACT! as the installer finds it: its folders in the registry, its two command files in
     C:\\Program Files\\ACT. Returns that folder."""
     act = c.prefix.drive_c() / "Program Files" / "ACT"
-    act.mkdir(parents=True, exist_ok=True)
+    # The tests share one prefix: each starts from ACT! as installed, without earlier backups.
+    if act.exists():
+        shutil.rmtree(act)
+    act.mkdir(parents=True)
     (act / "ActCmd.INI").write_bytes(b"[Commands]\r\n")
     (act / "ModMenu.act").write_bytes(b"menu\r\n")
     c.prefix.import_reg(
