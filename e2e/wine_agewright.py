@@ -2,7 +2,6 @@
 
 import datetime
 import re
-import time
 
 from winetest import check, contacts, ended, expect, install, program
 
@@ -216,13 +215,8 @@ def test_agewright_missing_settings(c):
         c.shot(d, "#dialog", "agewright-no-settings")
         d("answer", "OK")
         # The first box takes a moment to go, and a box being torn down reads empty.
-        end = time.monotonic() + 15
-        second = None
-        while time.monotonic() < end:
-            second = d("dialog", 5)
-            if "Datewell" not in second and second != "\t":
-                break
-            time.sleep(0.1)
+        second = d.until(lambda t: t.startswith("Agewright\t") and "Datewell" not in t,
+                         "dialog", 5, seconds=15)
         expect(second, "Agewright\tNo Age Data Found", "the second box")
         d("answer", "OK")
         expect(ended(proc, 30), 0, "Agewright exit code")

@@ -7,6 +7,7 @@
 #include <limits>
 #include <type_traits>
 
+#include "host/dispatch.h"
 #include "host/error.h"
 #include "platform/oledate.h"
 #include "platform/regional.h"
@@ -33,13 +34,6 @@ std::string_view trimBlanks(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-bool sameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != b[i]) return false;
-  return true;
 }
 
 // Whether an unsigned decimal number that a double cannot hold is too large rather than too
@@ -175,8 +169,8 @@ Int fromBits(double bits) {
 // "True" or "False" in any case, exactly (no blanks around), or the literals "#TRUE#" and
 // "#FALSE#" as written.
 std::optional<bool> booleanWord(std::string_view s) {
-  if (sameWord(s, "true") || s == "#TRUE#") return true;
-  if (sameWord(s, "false") || s == "#FALSE#") return false;
+  if (sameName(s, "true") || s == "#TRUE#") return true;
+  if (sameName(s, "false") || s == "#FALSE#") return false;
   return std::nullopt;
 }
 

@@ -75,17 +75,6 @@ Variant Dispatch::invokeId(int32_t dispid, CallKind, std::span<const Arg>) {
                         "DISPID " + std::to_string(dispid));
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 DispatchPtr objectOf(const Variant& v, std::string_view member) {
   if (v.type() != VarType::Object || !v.asObject())
     throw AutomationError(hr::kVbTypeMismatch, "Object required", std::string(member));

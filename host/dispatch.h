@@ -77,8 +77,18 @@ class Dispatch {
   }
 };
 
-// Case-insensitive comparison of ASCII member names and program identifiers.
-bool sameName(std::string_view a, std::string_view b);
+// Equal texts, ASCII letters compared without case (member names, program identifiers, words);
+// every other byte must match exactly. Inline: the contains search calls it per position.
+inline bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
 
 // The object a member returned; a type mismatch naming the member when it is not an object.
 DispatchPtr objectOf(const Variant& v, std::string_view member);

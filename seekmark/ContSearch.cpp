@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "host/convert.h"
+#include "host/dispatch.h"
 #include "seekmark/uAct6Defs.h"
 
 namespace vel::seekmark {
@@ -15,25 +16,13 @@ namespace {
 
 const forms::Font kTenPoint{.size = 10};
 
-// Only ASCII letters are lower-cased; every other character stays as it is. UTF-8 never uses
-// ASCII bytes inside a multi-byte character, so comparing bytes compares characters.
-char asciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Both of the same length.
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  for (size_t i = 0; i < a.size(); ++i)
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  return true;
-}
-
 // A longer value must hold the search value somewhere; one as long or shorter must equal it.
+// host::sameName folds only ASCII letters, as the comparison must; UTF-8 never uses ASCII bytes
+// inside a multi-byte character, so comparing bytes compares characters.
 bool containsSearch(std::string_view value, std::string_view search) {
-  if (value.size() <= search.size())
-    return value.size() == search.size() && sameIgnoringAsciiCase(value, search);
+  if (value.size() <= search.size()) return host::sameName(value, search);
   for (size_t at = 0; at + search.size() <= value.size(); ++at)
-    if (sameIgnoringAsciiCase(value.substr(at, search.size()), search)) return true;
+    if (host::sameName(value.substr(at, search.size()), search)) return true;
   return false;
 }
 
