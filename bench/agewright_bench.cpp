@@ -12,7 +12,7 @@
 #include "agewright/clsUpdateDates.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "standin/sample.h"
 
 namespace {
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   standin::HostState state = standin::makeSampleHost({.seed = 1, .contacts = contacts});
   state.logCalls = false;
   auto host = standin::Host::inMemory(std::move(state));
-  host::InProcessConnector connector(host);
+  standin::InProcessConnector connector(host);
 
   MemoryFiles files;
   files.writeAll(platform::joinPath(kFolder, agewright::kSettingsFileName),

@@ -8,7 +8,7 @@
 
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "seekmark/ContSearch.h"
 #include "standin/sample.h"
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   state.logCalls = false;
   state.ui.focusedField = standin::samplefield::kStocksFirst;
   auto host = standin::Host::inMemory(std::move(state));
-  host::InProcessConnector connector(host);
+  standin::InProcessConnector connector(host);
 
   forms::Headless ui;
   forms::Application app(ui, {.title = "bench"});

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "standin/sample.h"
 #include "standin/store.h"
 
@@ -35,7 +35,7 @@ struct Fixture {
     } else {
       host = standin::Host::inMemory(std::move(state));
     }
-    host::InProcessConnector connector(host);
+    standin::InProcessConnector connector(host);
     host::DispatchPtr db = connector.create("ACTOLE.DATABASE");
     db->call("OpenEx", {""});
     table = host::objectOf(db->call("CONTACT"), "CONTACT");

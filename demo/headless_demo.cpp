@@ -11,7 +11,7 @@
 #include "agewright/frmUpdateMain.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "menuwright/installer.h"
 #include "platform/regfile.h"
 #include "seekmark/ContSearch.h"
@@ -52,7 +52,7 @@ int install(const fs::path& drives, const std::shared_ptr<standin::Host>& host) 
   platform::MappedFileSystem files(drives);
   forms::Headless ui;
   forms::Application app(ui);
-  host::InProcessConnector connector(host);
+  standin::InProcessConnector connector(host);
   int rc = menuwright::runMenuwright(app, connector, registry, files);
   for (const auto& e : fs::directory_iterator(drives / "c" / "Program Files" / "ACT"))
     if (e.is_regular_file())
@@ -66,7 +66,7 @@ int lookup(const std::shared_ptr<standin::Host>& host) {
   host->state().ui.focusedField = standin::samplefield::kStocksFirst;
   forms::Headless ui;
   forms::Application app(ui);
-  host::InProcessConnector connector(host);
+  standin::InProcessConnector connector(host);
   ui.schedule([&] {
     auto* w = dynamic_cast<seekmark::TForm1*>(app.activeForm());
     ui.click(w->Button1);
@@ -108,7 +108,7 @@ int ages(const fs::path& drives, const std::shared_ptr<standin::Host>& host, con
   platform::MappedFileSystem files(drives);
   host->setFiles(std::make_unique<platform::MappedFileSystem>(drives));
   platform::SystemClock clock;
-  host::InProcessConnector connector(host);
+  standin::InProcessConnector connector(host);
   forms::Headless ui;
   forms::Application app(ui);
   ui.schedule([&] {

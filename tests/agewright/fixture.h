@@ -16,7 +16,7 @@
 #include "agewright/frmUpdateMain.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/regional.h"
@@ -78,7 +78,7 @@ class AgeTest : public ::testing::Test {
   void start(standin::HostState state) {
     host = standin::Host::inMemory(std::move(state));
     host->setFiles(std::make_unique<platform::MappedFileSystem>(drive.path()));
-    connector = std::make_unique<host::InProcessConnector>(host);
+    connector = std::make_unique<standin::InProcessConnector>(host);
   }
 
   void writeSettings(const std::string& text) {
@@ -141,7 +141,7 @@ class AgeTest : public ::testing::Test {
   forms::Headless ui;
   forms::Application app{ui};
   std::shared_ptr<standin::Host> host;
-  std::unique_ptr<host::InProcessConnector> connector;
+  std::unique_ptr<standin::InProcessConnector> connector;
   std::optional<frmProgress> progress;
 };
 

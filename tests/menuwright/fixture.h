@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "forms/headless/headless.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "menuwright/installer.h"
 #include "platform/files.h"
 #include "platform/regfile.h"
@@ -185,7 +185,7 @@ class Installer : public ::testing::Test {
   void makeHost(standin::HostState state = {}) {
     form.reset();
     host = standin::Host::inMemory(std::move(state));
-    connector = std::make_unique<host::InProcessConnector>(host);
+    connector = std::make_unique<standin::InProcessConnector>(host);
   }
 
   // Shows a new window; its first activation is the run.
@@ -253,7 +253,7 @@ class Installer : public ::testing::Test {
   forms::Headless ui;
   forms::Application app{ui, {.title = std::string(kApplicationTitle)}};
   std::shared_ptr<standin::Host> host;
-  std::unique_ptr<host::InProcessConnector> connector;
+  std::unique_ptr<standin::InProcessConnector> connector;
   std::unique_ptr<TForm1> form;
 };
 

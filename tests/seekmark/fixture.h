@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "forms/headless/headless.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "seekmark/ContSearch.h"
 #include "seekmark/uAct6Defs.h"
 #include "standin/host.h"
@@ -69,7 +69,7 @@ class Wizard : public ::testing::Test {
   void start(standin::HostState state) {
     form.reset();
     host = standin::Host::inMemory(std::move(state));
-    connector = std::make_unique<host::InProcessConnector>(host);
+    connector = std::make_unique<standin::InProcessConnector>(host);
     form = std::make_unique<TForm1>(app, *connector);
     form->show();
     host->clearCalls();
@@ -123,7 +123,7 @@ class Wizard : public ::testing::Test {
   forms::Headless ui;
   forms::Application app{ui, {.title = std::string(kApplicationTitle)}};
   std::shared_ptr<standin::Host> host;
-  std::unique_ptr<host::InProcessConnector> connector;
+  std::unique_ptr<standin::InProcessConnector> connector;
   std::unique_ptr<TForm1> form;
 
  private:

@@ -346,7 +346,7 @@ TEST_F(Wizard, WithoutTheEventControlThereIsNoForm) {
   st.rules.push_back({standin::Rule::Kind::Fail, "CreateControl", 0, std::nullopt,
                       host::hr::kClassNotRegistered, "Class not registered"});
   host = standin::Host::inMemory(std::move(st));
-  connector = std::make_unique<host::InProcessConnector>(host);
+  connector = std::make_unique<standin::InProcessConnector>(host);
   EXPECT_EQ(runSeekmark(app, *connector), 1);
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_NE(boxTexts()[0].find("Class not registered"), std::string::npos);
@@ -354,7 +354,7 @@ TEST_F(Wizard, WithoutTheEventControlThereIsNoForm) {
 
 TEST_F(Wizard, TheProgramRunsUntilTheWizardCloses) {
   host = standin::Host::inMemory(testing::hostWith({{{1050, "abc"}}}));
-  connector = std::make_unique<host::InProcessConnector>(host);
+  connector = std::make_unique<standin::InProcessConnector>(host);
   // The program builds its own form; find its controls through the active form.
   ui.schedule([&] {
     auto* f = dynamic_cast<TForm1*>(app.activeForm());

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "host/convert.h"
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "standin/objects.h"
 #include "standin/store.h"
 
@@ -56,7 +56,7 @@ HostState tinyHost() {
 class StandinObjects : public ::testing::Test {
  protected:
   std::shared_ptr<Host> host = Host::inMemory(tinyHost());
-  host::InProcessConnector connector{host};
+  standin::InProcessConnector connector{host};
 
   DispatchPtr table() {
     DispatchPtr db = connector.create("ACTOLE.DATABASE");
@@ -335,7 +335,7 @@ class StandinFolder : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
 
   static void writeAgeAndLookup(const std::shared_ptr<Host>& h) {
-    host::InProcessConnector c(h);
+    standin::InProcessConnector c(h);
     DispatchPtr db = c.create("ACTOLE.DATABASE");
     db->call("OpenEx", {""});
     DispatchPtr t = host::objectOf(db->call("CONTACT"), "CONTACT");

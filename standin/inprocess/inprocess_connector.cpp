@@ -1,12 +1,19 @@
-#include "host/inprocess/inprocess_connector.h"
+#include "standin/inprocess/inprocess_connector.h"
 
 #include "standin/objects.h"
 
-namespace vel::host {
+namespace vel::standin {
+
+using host::Arg;
+using host::AutomationError;
+using host::CallKind;
+using host::DispatchPtr;
+using host::Variant;
+namespace hr = host::hr;
 
 namespace {
 
-DispatchPtr createThrough(standin::Host& host, std::string_view member, std::string_view id,
+DispatchPtr createThrough(Host& host, std::string_view member, std::string_view id,
                           const std::function<DispatchPtr()>& make) {
   Arg arg{std::string(id)};
   DispatchPtr made;
@@ -16,7 +23,7 @@ DispatchPtr createThrough(standin::Host& host, std::string_view member, std::str
       throw AutomationError(
           member == "CreateObject" ? hr::kInvalidClassString : hr::kClassNotRegistered,
           member == "CreateObject" ? "Invalid class string" : "Class not registered", {},
-          std::string(standin::kErrorSource));
+          std::string(kErrorSource));
     return Variant(made);
   });
   return made;
@@ -26,12 +33,11 @@ DispatchPtr createThrough(standin::Host& host, std::string_view member, std::str
 
 DispatchPtr InProcessConnector::create(std::string_view progId) {
   return createThrough(*host_, "CreateObject", progId,
-                       [&] { return standin::createByProgId(host_, progId); });
+                       [&] { return createByProgId(host_, progId); });
 }
 
 DispatchPtr InProcessConnector::createControl(std::string_view clsid) {
-  return createThrough(*host_, "CreateControl", clsid,
-                       [&] { return standin::createByClsid(host_, clsid); });
+  return createThrough(*host_, "CreateControl", clsid, [&] { return createByClsid(host_, clsid); });
 }
 
-}  // namespace vel::host
+}  // namespace vel::standin
