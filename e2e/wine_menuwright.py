@@ -5,12 +5,11 @@ import re
 import shutil
 import time
 
-from winetest import ROOT, Failure, check, ended, expect, install, program
+from winetest import ROOT, Driver, Failure, check, ended, expect, install, program
 
 # The expected calls and menu tree are the headless tests' own: the registry below names the
 # same folders, so both lists serve here unchanged.
 TESTDATA = ROOT / "tests" / "menuwright"
-INSTALL_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Symantec\\ACT!\\Install"
 USER_KEY = "HKEY_CURRENT_USER\\Software\\Symantec\\ACT!"
 BIN_ROOT = '"BinRoot"="C:\\\\Program Files\\\\ACT"\n'
 USER_VALUES = ('"Query File Type"="D:\\\\Act Data\\\\Queries"\n'
@@ -22,8 +21,9 @@ def act_machine(c, user_values):
     """ACT! as the installer finds it: the install key with BinRoot, the user's key with these
     values (whatever an earlier test left there removed first), and ACT!'s folder holding its
     two command files and nothing else. Returns the folder."""
-    c.prefix.import_reg(f"REGEDIT4\n\n[-{INSTALL_KEY}]\n\n[-{USER_KEY}]\n\n"
-                        f"[{INSTALL_KEY}]\n{BIN_ROOT}\n[{USER_KEY}]\n{user_values}",
+    key = c.prefix.act_install_key()
+    c.prefix.import_reg(f"REGEDIT4\n\n[-{key}]\n\n[-{USER_KEY}]\n\n"
+                        f"[{key}]\n{BIN_ROOT}\n[{USER_KEY}]\n{user_values}",
                         "menuwright.reg")
     act = c.prefix.drive_c() / "Program Files" / "ACT"
     if act.exists():
@@ -142,6 +142,31 @@ def test_menuwright_registry_types(c):
     expect(aux_calls(host), [], "the AUXCMDS calls")
 
 
+def test_menuwright_install_key_refuses_reading(c):
+    """ACT!'s install key is there but refuses to be read: no box says ACT! is missing, BinRoot
+    stays empty, so nothing is moved aside, and the user's folders and the registration go on.
+    A key of the same name in the 64-bit view, where a 32-bit ACT! never writes, is not read."""
+    host = c.host("menuwright-denied", "--empty")
+    act = act_machine(c, USER_VALUES)
+    key = c.prefix.act_install_key()
+    other_view = key.replace("\\Wow6432Node", "")
+    if other_view != key:
+        c.prefix.import_reg(f"REGEDIT4\n\n[{other_view}]\n{BIN_ROOT}", "other-view.reg")
+    exe = install(c, "Menuwright.exe") / "Menuwright.exe"
+    locker = Driver(c.prefix)
+    try:
+        locker("denyread", key)
+        run_to_its_end(c, exe, host)
+    finally:
+        locker("allowread", key)
+        locker.close()
+        if other_view != key:
+            c.prefix.import_reg(f"REGEDIT4\n\n[-{other_view}]\n", "other-view.reg")
+    expect(sorted(files_of(act)), ["ActCmd.INI", "ModMenu.act"], "nothing moved aside")
+    tree = (TESTDATA / "expected_menu.txt").read_text(encoding="utf-8")
+    same_lines(tree.splitlines(), host("menu").splitlines(), "the menu tree")
+
+
 def test_menuwright_failing_call(c):
     """A call that the host fails: the error box ends the run there, the window stays open
     until the user closes it, and what was registered and moved aside stays."""
@@ -178,4 +203,4 @@ def test_menuwright_failing_call(c):
 
 
 TESTS = [test_menuwright_registers_the_catalogue, test_menuwright_registry_types,
-         test_menuwright_failing_call]
+         test_menuwright_install_key_refuses_reading, test_menuwright_failing_call]

@@ -74,6 +74,12 @@ class Prefix:
         f.write_bytes(text.replace("\n", "\r\n").encode("latin-1"))
         self.run(["regedit", "/S", winpath(f)], quiet=True)
 
+    def act_install_key(self):
+        """ACT!'s install key as a 32-bit ACT! leaves it: in the 32-bit view, which a 64-bit
+        prefix keeps under Wow6432Node (its 64-bit regedit writes there only when told so)."""
+        view = "\\Wow6432Node" if self.env["WINEARCH"] == "win64" else ""
+        return f"HKEY_LOCAL_MACHINE\\SOFTWARE{view}\\Symantec\\ACT!\\Install"
+
     def register_server(self):
         self.run(["regsvr32", "/s", winpath(self.bin / "velmora_standin_server.dll")])
 
@@ -236,7 +242,7 @@ def act_install(c):
     (act / "ActCmd.INI").write_bytes(b"[Commands]\r\n")
     (act / "ModMenu.act").write_bytes(b"menu\r\n")
     c.prefix.import_reg(
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Symantec\\ACT!\\Install]\n"
+        f"REGEDIT4\n\n[{c.prefix.act_install_key()}]\n"
         "\"BinRoot\"=\"C:\\\\Program Files\\\\ACT\"\n\n"
         "[HKEY_CURRENT_USER\\Software\\Symantec\\ACT!]\n"
         "\"Query File Type\"=\"C:\\\\Program Files\\\\ACT\\\\Query\"\n"

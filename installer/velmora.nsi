@@ -99,7 +99,10 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
+  ; ACT! is 32-bit: its keys are in the 32-bit view, also for the 64-bit build of this installer.
+  SetRegView 32
   ReadRegStr $1 HKLM "SOFTWARE\Symantec\ACT!\Install" "BinRoot"
+  SetRegView default
   StrCmp $1 "" 0 +2
     StrCpy $1 "ACT!'s program folder"
   DetailPrint "ACT!'s command files were backed up as ActCmd.00n and ModMenu.00n in $1."

@@ -28,6 +28,7 @@ class RegistryKey {
 class Registry {
  public:
   virtual ~Registry() = default;
+  // True when the key is there, whether or not it lets us open it.
   virtual bool keyExists(RootKey root, std::string_view path) const = 0;
   // The key opened for reading only, or nullptr when it does not open.
   virtual std::unique_ptr<RegistryKey> openReadOnly(RootKey root, std::string_view path) const = 0;

@@ -222,6 +222,34 @@ std::string stateOf(HWND c) {
   return o.str();
 }
 
+void setReadable(const std::string& key, bool readable) {
+  size_t cut = key.find('\\');
+  std::string rootName = key.substr(0, cut);
+  HKEY root = rootName == "HKLM" || rootName == "HKEY_LOCAL_MACHINE" ? HKEY_LOCAL_MACHINE
+                                                                     : HKEY_CURRENT_USER;
+  HKEY h;
+  if (RegOpenKeyExW(root, widen(key.substr(cut + 1)).c_str(), 0,
+                    WRITE_DAC | READ_CONTROL | KEY_WOW64_32KEY, &h) != ERROR_SUCCESS)
+    throw std::runtime_error("no key " + key);
+  // Everyone may do anything with the key, but for reading it unless `readable`.
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  DWORD sidSize = GetLengthSid(everyone);
+  std::vector<BYTE> aclBuf(sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + sidSize));
+  auto* acl = reinterpret_cast<PACL>(aclBuf.data());
+  InitializeAcl(acl, static_cast<DWORD>(aclBuf.size()), ACL_REVISION);
+  if (!readable) AddAccessDeniedAce(acl, ACL_REVISION, KEY_QUERY_VALUE, everyone);
+  AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone);
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+  LONG r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, &sd);
+  FreeSid(everyone);
+  RegCloseKey(h);
+  if (r != ERROR_SUCCESS) throw std::runtime_error("RegSetKeySecurity: " + std::to_string(r));
+}
+
 std::string run(const std::vector<std::string>& a) {
   const std::string& cmd = a[0];
   auto need = [&](size_t n) {
@@ -418,6 +446,13 @@ std::string run(const std::vector<std::string>& a) {
       << " modalframe=" << ((ex & WS_EX_DLGMODALFRAME) ? 1 : 0) << " taskbar=" << (taskbar ? 1 : 0)
       << " client=" << r.right - r.left << "x" << r.bottom - r.top;
     return o.str();
+  }
+  if (cmd == "denyread" || cmd == "allowread") {
+    // "denyread HKLM\\KEY": the key (in ACT!'s 32-bit view) stays but refuses to be read, as a
+    // key locked down by an administrator does; "allowread" gives everyone everything again.
+    need(2);
+    setReadable(a[1], cmd == "allowread");
+    return {};
   }
   if (cmd == "sleep") {
     need(2);

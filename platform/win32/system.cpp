@@ -44,21 +44,27 @@ class Win32Key : public RegistryKey {
   HKEY h_;
 };
 
+// ACT! is a 32-bit program: its keys live in the 32-bit view, which a 64-bit build must ask
+// for (a 32-bit build sees that view anyway).
+constexpr REGSAM kReadAccess = KEY_READ | KEY_WOW64_32KEY;
+
+LONG openKey(RootKey root, std::string_view path, HKEY& h) {
+  return RegOpenKeyExW(rootHandle(root), win32::widen(path).c_str(), 0, kReadAccess, &h);
+}
+
 class Win32Registry : public Registry {
  public:
+  // A key that is there but refuses us exists all the same: the caller then finds that it
+  // does not open, which is not the same as the host not being installed.
   bool keyExists(RootKey root, std::string_view path) const override {
     HKEY h;
-    if (RegOpenKeyExW(rootHandle(root), win32::widen(path).c_str(), 0, KEY_READ, &h) !=
-        ERROR_SUCCESS)
-      return false;
-    RegCloseKey(h);
-    return true;
+    LONG r = openKey(root, path, h);
+    if (r == ERROR_SUCCESS) RegCloseKey(h);
+    return r == ERROR_SUCCESS || r == ERROR_ACCESS_DENIED;
   }
   std::unique_ptr<RegistryKey> openReadOnly(RootKey root, std::string_view path) const override {
     HKEY h;
-    if (RegOpenKeyExW(rootHandle(root), win32::widen(path).c_str(), 0, KEY_READ, &h) !=
-        ERROR_SUCCESS)
-      return nullptr;
+    if (openKey(root, path, h) != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(h);
   }
 };
