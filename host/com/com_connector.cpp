@@ -275,8 +275,10 @@ Variant ComDispatch::call(DISPID id, const std::string& member, CallKind kind,
     std::vector<VARIANT>& s;
     std::vector<std::unique_ptr<RefSlot>>& r;
     ~Clear() {
-      for (size_t i = 0; i < s.size(); ++i)
-        if (!r[i]) VariantClear(&s[i]);  // a reference's storage belongs to its RefSlot
+      // Slot j holds argument n - 1 - j; a reference's storage belongs to its RefSlot.
+      const size_t n = s.size();
+      for (size_t j = 0; j < n; ++j)
+        if (!r[n - 1 - j]) VariantClear(&s[j]);
     }
   } clear{slots, refs};
   for (VARIANT& v : slots) VariantInit(&v);
