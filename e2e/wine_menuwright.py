@@ -10,6 +10,8 @@ from winetest import ROOT, Driver, Failure, check, ended, expect, install, progr
 # The expected calls and menu tree are the headless tests' own: the registry below names the
 # same folders, so both lists serve here unchanged.
 TESTDATA = ROOT / "tests" / "menuwright"
+# Menuwright's exit code when its run stopped before the end (kIncompleteRun).
+INCOMPLETE_RUN = 2
 USER_KEY = "HKEY_CURRENT_USER\\Software\\Symantec\\ACT!"
 BIN_ROOT = '"BinRoot"="C:\\\\Program Files\\\\ACT"\n'
 USER_VALUES = ('"Query File Type"="D:\\\\Act Data\\\\Queries"\n'
@@ -137,7 +139,7 @@ def test_menuwright_registry_types(c):
         d("answer", "OK")
         d.until("", "nodialog", 0)
         d("altf4", "Form1")
-        expect(ended(proc, 30), 0, "Menuwright's exit code")
+        expect(ended(proc, 30), INCOMPLETE_RUN, "Menuwright's exit code after a run that stopped")
     expect(sorted(files_of(act)), ["ActCmd.INI", "ModMenu.act"], "nothing moved aside")
     expect(aux_calls(host), [], "the AUXCMDS calls")
 
@@ -186,7 +188,7 @@ def test_menuwright_failing_call(c):
         check(proc.poll() is None, "the program waits for the user after the error box")
         d("nodialog", 1)  # the window's activation after the box starts no second run
         d("altf4", "Form1")  # the window has no caption: the user closes it with Alt+F4
-        expect(ended(proc, 30), 0, "Menuwright's exit code")
+        expect(ended(proc, 30), INCOMPLETE_RUN, "Menuwright's exit code after a run that stopped")
 
     expect(sorted(files_of(act)), ["ActCmd.001", "ModMenu.001"], "ACT!'s folder")
     want = expected_lines("expected_calls.txt")

@@ -38,9 +38,39 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; One line of what happened, appended to $TEMP\VelmoraSetup.log: a silent install has no
+; window to say it in.
+!macro Log TEXT
+  Push "${TEXT}"
+  Call WriteLog
+!macroend
+
+Function WriteLog
+  Exch $0
+  Push $1
+  FileOpen $1 "$TEMP\VelmoraSetup.log" a
+  FileSeek $1 0 END
+  FileWrite $1 "$0$\r$\n"
+  FileClose $1
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Function .onInit
   ; /D= would move the programs away from the folder ACT!'s commands start them from.
   StrCpy $INSTDIR "${FOLDER}"
+  ; Without ACT! Menuwright would stop at a box that nobody sees in a silent install: check
+  ; for ACT!'s install key (a 32-bit program's, in the 32-bit view) before changing anything.
+  IfSilent 0 onInitDone
+  SetRegView 32
+  ClearErrors
+  EnumRegKey $0 HKLM "SOFTWARE\Symantec\ACT!\Install" 0
+  SetRegView default
+  IfErrors 0 onInitDone
+  !insertmacro Log "ACT! is not installed (no HKLM\SOFTWARE\Symantec\ACT!\Install): nothing was installed."
+  SetErrorLevel 3
+  Abort
+  onInitDone:
 FunctionEnd
 
 Section "Velmora"
@@ -74,12 +104,21 @@ Section "Velmora"
   DetailPrint "Registering the Vel&mora menu in ACT!"
   ClearErrors
   ExecWait '"$INSTDIR\Menuwright.exe"' $0
-  IfErrors 0 +3
+  IfErrors 0 started
     MessageBox MB_OK|MB_ICONSTOP "Menuwright could not be started: the Vel&mora menu is not registered in ACT!." /SD IDOK
+    !insertmacro Log "Menuwright could not be started: the Vel&mora menu is not registered in ACT!."
     SetErrorLevel 2
-  StrCmp $0 "0" +3
+    Goto done
+  started:
+  StrCmp $0 "0" registered
     DetailPrint "Menuwright ended with code $0: the Vel&mora menu may be incomplete."
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Menuwright did not complete the registration (code $0): the Vel&mora menu in ACT! may be incomplete. Run Menuwright.exe from $INSTDIR again when ACT! is ready." /SD IDOK
+    !insertmacro Log "Menuwright ended with code $0: the Vel&mora menu may be incomplete."
     SetErrorLevel 2
+    Goto done
+  registered:
+  !insertmacro Log "Installed in $INSTDIR; the Vel&mora menu is registered in ACT!."
+  done:
 SectionEnd
 
 Section "Uninstall"

@@ -36,6 +36,7 @@ void TForm1::AddToMenu(forms::Form&) {
   AddActivitySeries();
   AddAWPTemplate();
   AddMSWTemplate();
+  completed_ = true;
   close();
 }
 
@@ -80,10 +81,13 @@ int runMenuwright(forms::Application& app, host::Connector& connector,
   // It sets no title of its own: the application is titled after the program.
   app.setTitle(std::string(kApplicationTitle));
   app.setErrorMode(forms::ErrorMode::ErrorBox);
-  return app.execute([&] {
+  bool completed = false;
+  int code = app.execute([&] {
     TForm1 form(app, connector, registry, files);
     app.run(form);
+    completed = form.completed();
   });
+  return code != 0 || completed ? code : kIncompleteRun;
 }
 
 }  // namespace vel::menuwright

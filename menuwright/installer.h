@@ -15,6 +15,9 @@
 namespace vel::menuwright {
 
 constexpr std::string_view kApplicationTitle = "Menuwright";
+// The exit code of a run that did not register everything (an error ended it, or the user
+// closed the window first), so that the suite's installer can tell.
+constexpr int kIncompleteRun = 2;
 
 class TForm1 : public forms::Form {
  public:
@@ -31,6 +34,8 @@ class TForm1 : public forms::Form {
   void AddActivitySeries();
   void AddAWPTemplate();
   void AddMSWTemplate();
+  // Whether the run went through to its end.
+  bool completed() const { return completed_; }
 
   forms::ActiveXHost& ActEvent1;
 
@@ -43,9 +48,11 @@ class TForm1 : public forms::Form {
   const platform::Registry& registry_;
   platform::FileSystem& files_;
   bool ran_ = false;
+  bool completed_ = false;
 };
 
-// The program: creates the window and runs until it closes. Returns the exit code.
+// The program: creates the window and runs until it closes. Returns the exit code: 0 when the
+// run completed, kIncompleteRun when it did not, 1 when the window could not be created.
 int runMenuwright(forms::Application& app, host::Connector& connector,
                   const platform::Registry& registry, platform::FileSystem& files);
 

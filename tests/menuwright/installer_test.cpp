@@ -228,7 +228,8 @@ TEST_F(Installer, AFailedRunLeavesTheProgramWaitingForTheUser) {
     openWhileWaiting = app.mainForm() && app.mainForm()->visible();
     app.mainForm()->close();
   });
-  EXPECT_EQ(runMenuwright(app, *connector, registry, files), 0);
+  EXPECT_EQ(runMenuwright(app, *connector, registry, files), kIncompleteRun)
+      << "the installer must be able to tell that the menu is incomplete";
   EXPECT_TRUE(openWhileWaiting);
   EXPECT_EQ(boxes().size(), 1u);
   EXPECT_EQ(aux().back().member, "AddAuxSubMenu");
