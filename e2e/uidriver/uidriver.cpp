@@ -447,6 +447,13 @@ std::string run(const std::vector<std::string>& a) {
       << " client=" << r.right - r.left << "x" << r.bottom - r.top;
     return o.str();
   }
+  if (cmd == "postquit") {  // the quit message to a window's thread: "postquit CAPTION CODE"
+    need(3);
+    DWORD thread = GetWindowThreadProcessId(top(1), nullptr);
+    if (!PostThreadMessageW(thread, WM_QUIT, static_cast<WPARAM>(std::stoi(a[2])), 0))
+      throw std::runtime_error("PostThreadMessage failed");
+    return {};
+  }
   if (cmd == "denyread" || cmd == "allowread") {
     // "denyread HKLM\\KEY": the key (in ACT!'s 32-bit view) stays but refuses to be read, as a
     // key locked down by an administrator does; "allowread" gives everyone everything again.

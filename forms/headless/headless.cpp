@@ -136,22 +136,33 @@ std::unique_ptr<Peer> Headless::createPeer(Control& control) {
   return std::make_unique<HeadlessPeer>(*this, control);
 }
 
+void Headless::takeQuit() {
+  if (!quit_) return;
+  int code = *quit_;
+  quit_.reset();
+  throw ProgramEnded(code);
+}
+
 void Headless::runLoop(std::string_view waiting, const std::function<bool()>& done) {
+  takeQuit();
   while (!done()) {
     if (queue_.empty())
       throw DriverError("headless: " + std::string(waiting) + " is waiting with nothing scheduled");
     auto action = std::move(queue_.front().action);
     queue_.erase(queue_.begin());
     action();
+    takeQuit();
   }
 }
 
 void Headless::processEvents() {
   ++processEventsCalls_;
+  takeQuit();
   while (!queue_.empty() && queue_.front().due <= processEventsCalls_) {
     auto action = std::move(queue_.front().action);
     queue_.erase(queue_.begin());
     action();
+    takeQuit();
   }
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ class Headless : public Backend {
   void closeBox(Form& f);
 
   void schedule(std::function<void()> action, int afterEvents = 1);
+  // The system's quit message (WM_QUIT), posted by whoever wants the program gone: the waiting
+  // loop or the processEvents that sees it next ends the program with this exit code.
+  void postQuit(int exitCode) { quit_ = exitCode; }
   size_t pending() const { return queue_.size(); }
 
   // Answers for the next message boxes, in order; without one a box gets its first button.
@@ -79,6 +83,7 @@ class Headless : public Backend {
     std::function<void()> action;
   };
   void requireInput(const Control& c, std::string_view what) const;
+  void takeQuit();
 
   std::vector<Scheduled> queue_;  // sorted by (due, seq)
   int64_t seq_ = 0;
@@ -89,6 +94,7 @@ class Headless : public Backend {
   Cursor cursor_ = Cursor::Default;
   std::vector<std::string> repaints_;
   int peers_ = 0;
+  std::optional<int> quit_;
 };
 
 }  // namespace vel::forms

@@ -167,11 +167,9 @@ void Win32Backend::runLoop(std::string_view waiting, const std::function<bool()>
     if (got == -1)
       throw std::runtime_error(std::string(waiting) +
                                " stopped waiting: " + win32::systemMessage(GetLastError()));
-    if (got == 0) {
-      // The quit belongs to an outer loop: leave it in the queue for that one.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      throw DriverError(std::string(waiting) + " was waiting when the program was told to quit");
-    }
+    // Told to quit (by the session ending, or by another program): unwind to the program's
+    // entry, so that its forms close and its references are released on the way.
+    if (got == 0) throw ProgramEnded(static_cast<int>(msg.wParam));
     deliver(&msg);
     rethrowPending();
   }
@@ -181,10 +179,7 @@ void Win32Backend::processEvents() {
   rethrowPending();
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
+    if (msg.message == WM_QUIT) throw ProgramEnded(static_cast<int>(msg.wParam));
     deliver(&msg);
     rethrowPending();
   }

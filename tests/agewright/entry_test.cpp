@@ -194,6 +194,18 @@ TEST_F(Entry, CancelInTheProgressDialogStopsWithoutAMessage) {
   EXPECT_EQ(calls().back(), "Database.Close");
 }
 
+TEST_F(Entry, AQuitMessageDuringTheWalkEndsTheProgramInOrder) {
+  startWithContacts(4);
+  clickUpdate();
+  // Told to quit (the session ends) while the second contact is being updated.
+  ui.schedule([this] { ui.postQuit(7); }, 2);
+  EXPECT_EQ(runProgram(), 7) << "the quit message's code";
+  EXPECT_EQ(ages(), (std::vector<Variant>{"45", Variant(), Variant(), Variant()}))
+      << "what was committed stays; nothing after the quit";
+  EXPECT_TRUE(ui.messageBoxes().empty()) << "a quit is no error";
+  EXPECT_EQ(ui.peers(), 0) << "both dialogs were unloaded on the way out";
+}
+
 TEST_F(Entry, AFailingHostCallEndsTheProgramWithARunTimeReport) {
   rules.push_back({standin::Rule::Kind::Fail, "Update", 3, std::nullopt,
                    static_cast<int32_t>(0x80004005), "The record is locked."});

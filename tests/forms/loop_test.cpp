@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,46 @@ TEST_F(Loops, AModalDialogWaitingWithNothingScheduledFailsInsteadOfHanging) {
   dlg.hide();
   other.show();
   EXPECT_TRUE(other.cmdCancel.acceptsInput());
+}
+
+// The system's quit message, whichever loop sees it, unwinds the program to its entry:
+// execute returns the message's code, and every form on the way is unloaded.
+TEST_F(Loops, AQuitMessageEndsTheProgramFromAnyLoop) {
+  struct Row {
+    const char* name;
+    std::function<void(Headless&, OptionsDialog&, ProgressDialog&)> drive;
+  };
+  const Row rows[] = {
+      {"main loop", [](Headless& ui, OptionsDialog&, ProgressDialog&) { ui.postQuit(3); }},
+      {"modal dialog",
+       [](Headless& ui, OptionsDialog& dlg, ProgressDialog&) {
+         ui.schedule([&ui] { ui.postQuit(3); });
+         dlg.showModal();
+       }},
+      {"letting events through",
+       [](Headless& ui, OptionsDialog&, ProgressDialog&) {
+         ui.postQuit(3);
+         ui.processEvents();
+       }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Recorder ui;
+    Application app{ui, {.title = "Agewright", .errorMode = ErrorMode::RunTimeReport}};
+    bool unwound = true;
+    int code = app.execute([&] {
+      OptionsDialog dlg(app);
+      ProgressDialog main(app);
+      main.show();
+      r.drive(ui, dlg, main);
+      app.run(main);
+      unwound = false;
+    });
+    EXPECT_EQ(code, 3);
+    EXPECT_TRUE(unwound) << "nothing after the loop that saw the quit ran";
+    EXPECT_EQ(ui.peers(), 0) << "every form was unloaded";
+    EXPECT_TRUE(ui.messageBoxes().empty()) << "a quit is no error";
+  }
 }
 
 TEST_F(Loops, ShowingAVisibleFormModallyIsRefused) {
