@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 

@@ -147,13 +147,9 @@ class Server : public IDispatch {
  public:
   Server(host::DispatchPtr object, bool eventControl)
       : object_(std::move(object)), eventControl_(eventControl) {
-    ++g_liveObjects;
-    holdProcess();
+    objectMade();
   }
-  virtual ~Server() {
-    --g_liveObjects;
-    releaseProcess();
-  }
+  virtual ~Server() { objectGone(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -369,6 +365,16 @@ HRESULT classObject(REFCLSID clsid, REFIID riid, void** out) {
     return hr;
   }
   return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+void objectMade() {
+  ++g_liveObjects;
+  holdProcess();
+}
+
+void objectGone() {
+  --g_liveObjects;
+  releaseProcess();
 }
 
 bool canUnload() {

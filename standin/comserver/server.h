@@ -10,6 +10,11 @@ namespace vel::standin::com {
 // The class object of one served class, or CLASS_E_CLASSNOTAVAILABLE.
 HRESULT classObject(REFCLSID clsid, REFIID riid, void** out);
 
+// Every object the server hands out calls these as it is made and as it goes, so that the DLL
+// knows when it may unload and the local server when to end.
+void objectMade();
+void objectGone();
+
 // True when no object lives and no client holds a lock on a class object.
 bool canUnload();
 
