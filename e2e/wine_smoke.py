@@ -1,5 +1,6 @@
 """The COM smoke test: the host objects through real COM, in process and across processes."""
 
+import pathlib
 import subprocess
 
 from winetest import expect, on_server
@@ -9,7 +10,7 @@ def test_com_smoke(c):
     """Each host object through real COM, by-reference texts, integers and Variants written
     back, object references, a scripted host exception with its number and description, IsReady
     by its DISPID, a second client (the local server's own host, or one of its own in process),
-    and what one call costs."""
+    the host closed when the server ends, and what one call costs."""
     host = c.host("smoke", "--contacts", 20, "--seed", 3)
     host("fault", "add", "writeback", "AuxSubMenuExists", "--arg", 1, "--value",
          "text:written back")
@@ -25,6 +26,9 @@ def test_com_smoke(c):
             print(f"  {line}", flush=True)
     expect(r.returncode, 0, f"com_smoke's exit code\n{r.stdout}{r.stderr}")
     c.clients_done()
+    # The server closed the host as it ended: the journal is folded into the snapshot.
+    journals = {p.name: p.stat().st_size for p in pathlib.Path(host.folder).glob("journal*")}
+    expect([size for size in journals.values() if size], [], f"the journal after the end {journals}")
 
 
 TESTS = [test_com_smoke, on_server("local", test_com_smoke)]
