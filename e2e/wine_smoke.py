@@ -28,7 +28,8 @@ def test_com_smoke(c):
     c.clients_done()
     # The server closed the host as it ended: the journal is folded into the snapshot.
     journals = {p.name: p.stat().st_size for p in pathlib.Path(host.folder).glob("journal*")}
-    expect([size for size in journals.values() if size], [], f"the journal after the end {journals}")
+    expect([size for size in journals.values() if size], [],
+           f"the journal after the end {journals}")
 
 
 TESTS = [test_com_smoke, on_server("local", test_com_smoke)]
