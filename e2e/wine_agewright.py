@@ -3,7 +3,7 @@
 import datetime
 import re
 
-from winetest import check, contacts, ended, expect, install, program
+from winetest import check, contacts, ended, expect, install, on_server, program
 
 
 AGE_FIELDS = [(1080, 1081), (1082, 1083), (1084, 1085), (1086, 1087), (1088, 1089), (1090, 1091)]
@@ -240,4 +240,6 @@ def test_agewright_missing_settings(c):
 
 TESTS = [test_agewright_all_contacts, test_agewright_current_lookup, test_agewright_cancel,
          test_agewright_progress_and_cancel, test_agewright_quit_message,
-         test_agewright_missing_settings]
+         test_agewright_missing_settings,
+         # The main road once more, across processes as with the real host.
+         on_server("local", test_agewright_current_lookup)]

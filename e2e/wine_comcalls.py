@@ -2,7 +2,7 @@
 
 import subprocess
 
-from winetest import WINE, check, expect
+from winetest import check, expect
 
 
 def test_com_calls_free_their_arguments(c):
@@ -11,7 +11,7 @@ def test_com_calls_free_their_arguments(c):
     host = c.host("comcalls", "--empty")
     host("log", "off")  # the stand-in runs in this process: its call log would grow
     calls = 100000
-    r = subprocess.run([WINE, str(c.prefix.bin / "com_calls.exe"), str(calls)],
+    r = subprocess.run([c.prefix.wine, str(c.prefix.bin / "com_calls.exe"), str(calls)],
                        env=dict(c.prefix.env, **c.env_for(host)), capture_output=True, text=True,
                        timeout=300)
     expect(r.returncode, 0, f"com_calls exit code ({r.stdout.strip()})")

@@ -15,10 +15,13 @@ def test_installer_silent_install_and_uninstall(c):
     act = act_install(c)
     setup = c.prefix.bin.parent / "VelmoraSetup.exe"
     check(setup.exists(), f"the build made {setup}")
+    folder = c.prefix.drive_c() / "Program Files" / "VMR"
+    # The tests share one prefix: the install starts from a machine without the suite, not from
+    # what earlier tests copied there (or what the host wrote beside Agewright).
+    shutil.rmtree(folder, ignore_errors=True)
     expect(ended(c.prefix.start(setup, c.env_for(host), ["/S"]), 120), 0,
            "the installer's exit code")
 
-    folder = c.prefix.drive_c() / "Program Files" / "VMR"
     expect(sorted(p.name for p in folder.iterdir()), INSTALLED, "the files in the VMR folder")
     expect((folder / "Ledger.dws").read_bytes()[:9], b'"Contact"', "the sample settings file")
     # Menuwright ran inside the install: the menu is there and the command files moved aside.

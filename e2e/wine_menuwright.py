@@ -5,7 +5,7 @@ import re
 import shutil
 import time
 
-from winetest import ROOT, Driver, Failure, check, ended, expect, install, program
+from winetest import ROOT, Driver, Failure, check, ended, expect, install, on_server, program
 
 # The expected calls and menu tree are the headless tests' own: the registry below names the
 # same folders, so both lists serve here unchanged.
@@ -205,4 +205,6 @@ def test_menuwright_failing_call(c):
 
 
 TESTS = [test_menuwright_registers_the_catalogue, test_menuwright_registry_types,
-         test_menuwright_install_key_refuses_reading, test_menuwright_failing_call]
+         test_menuwright_install_key_refuses_reading, test_menuwright_failing_call,
+         # The main road once more, across processes as with the real host.
+         on_server("local", test_menuwright_registers_the_catalogue)]

@@ -2,7 +2,7 @@
 
 import subprocess
 
-from winetest import WINE, check, contacts, ended, expect, program
+from winetest import check, contacts, ended, expect, on_server, program
 
 CAPTION = "Velmora Contains Lookup Wizard"
 
@@ -165,7 +165,7 @@ def test_seekmark_name_lookups(c):
         host = c.host(f"seekmark-lookups-{n}", "--contacts", n, "--seed", 2)
         host("focus", 1327)
         host("log", "off")
-        r = subprocess.run([WINE, str(c.prefix.bin / "seekmark_lookups.exe")],
+        r = subprocess.run([c.prefix.wine, str(c.prefix.bin / "seekmark_lookups.exe")],
                            env=dict(c.prefix.env, **c.env_for(host)), capture_output=True,
                            text=True, timeout=300)
         check(r.returncode == 0, f"seekmark_lookups on {n} contacts: {r.stdout}{r.stderr}")
@@ -183,4 +183,6 @@ def test_seekmark_name_lookups(c):
 
 
 TESTS = [test_seekmark_wizard, test_seekmark_pick_and_cancel, test_seekmark_no_match,
-         test_seekmark_host_not_ready, test_seekmark_scales_with_dpi, test_seekmark_name_lookups]
+         test_seekmark_host_not_ready, test_seekmark_scales_with_dpi, test_seekmark_name_lookups,
+         # The main road once more, across processes as with the real host.
+         on_server("local", test_seekmark_wizard)]

@@ -1,8 +1,9 @@
 """What the Wine tests share: a fresh prefix inside the build tree, programs started in it, the
 UI driver, stand-in host folders and screenshots turned into PNG files.
 
-The tests run the 64-bit build of the suite's sources under wine64: the machines this project
-runs on (CI included) cannot execute 32-bit x86 code, so 32-bit Wine cannot start there.
+The same tests run the 32-bit product build in a 32-bit prefix, where the machine runs 32-bit
+x86 code, and the 64-bit build of the same sources in a 64-bit prefix: the prefix's
+architecture picks the loader, and nothing else differs.
 """
 
 import contextlib
@@ -14,7 +15,8 @@ import subprocess
 import time
 import zlib
 
-WINE = "/usr/lib/wine/wine64"
+# The Wine loader of each prefix architecture, as Debian installs them (wine64; wine32:i386).
+LOADERS = {"win64": "/usr/lib/wine/wine64", "win32": "/usr/lib/wine/wine"}
 # The server itself: "wine64 wineserver" would look for a Windows program of that name.
 WINESERVER = "/usr/lib/wine/wineserver"
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -28,13 +30,24 @@ def winpath(p):
     return "Z:" + str(pathlib.Path(p).resolve()).replace("/", "\\")
 
 
+# The stand-in's two COM servers: in the client's process (the DLL), or a program of its own that
+# every client attaches to, as to the running ACT!.
+SERVERS = ("inproc", "local")
+LOCAL_SERVER = "velmora_standin_host.exe"
+
+
 class Prefix:
     """A Wine prefix made fresh for one run of the tests; one program runs in it at a time."""
 
-    def __init__(self, folder, bin_dir):
+    def __init__(self, folder, bin_dir, arch="win64"):
+        if arch not in LOADERS:
+            raise Failure(f"no Wine prefix architecture {arch!r}")
         self.folder = pathlib.Path(folder).resolve()
         self.bin = pathlib.Path(bin_dir).resolve()
-        self.env = dict(os.environ, WINEPREFIX=str(self.folder / "prefix"), WINEARCH="win64",
+        self.arch = arch
+        self.wine = LOADERS[arch]
+        self.server = None  # which stand-in server is registered
+        self.env = dict(os.environ, WINEPREFIX=str(self.folder / "prefix"), WINEARCH=arch,
                         WINEDEBUG="-all", LC_ALL="C.UTF-8")
 
     def create(self):
@@ -42,6 +55,9 @@ class Prefix:
             shutil.rmtree(self.folder)
         self.folder.mkdir(parents=True)
         self.run(["wineboot", "-i"], timeout=180, quiet=True)
+        # A client started while the new prefix's wineserver still settles can hang in creating
+        # a local server for minutes.
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=120)
         # Without a window manager Wine draws frames itself only when told to; the caption
         # buttons need the Marlett font.
         self.import_reg("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"
@@ -52,7 +68,7 @@ class Prefix:
             shutil.copy(marlett, fonts / "marlett.ttf")
 
     def run(self, args, timeout=60, quiet=False, check=True):
-        r = subprocess.run([WINE] + list(args), env=self.env, timeout=timeout,
+        r = subprocess.run([self.wine] + list(args), env=self.env, timeout=timeout,
                            stdout=subprocess.DEVNULL if quiet else None,
                            stderr=subprocess.DEVNULL if quiet else None)
         if check and r.returncode != 0:
@@ -65,7 +81,7 @@ class Prefix:
     def start(self, exe, extra_env=None, args=()):
         """Starts a program of the build's bin folder by name, or any program by its path."""
         path = exe if "/" in str(exe) else self.bin / exe
-        return subprocess.Popen([WINE, str(path)] + list(args),
+        return subprocess.Popen([self.wine, str(path)] + list(args),
                                 env=dict(self.env, **(extra_env or {})), stdin=subprocess.DEVNULL)
 
     def import_reg(self, text, name):
@@ -81,7 +97,47 @@ class Prefix:
         return f"HKEY_LOCAL_MACHINE\\SOFTWARE{view}\\Symantec\\ACT!\\Install"
 
     def register_server(self):
-        self.run(["regsvr32", "/s", winpath(self.bin / "velmora_standin_server.dll")])
+        self.use_server("inproc")
+
+    def use_server(self, kind):
+        """Registers the stand-in's server of this kind, which replaces our registration of the
+        other kind: from here on every program and tool of the prefix reaches that one."""
+        if kind not in SERVERS:
+            raise Failure(f"no stand-in server {kind!r} (one of {', '.join(SERVERS)})")
+        if kind == self.server:
+            return
+        if kind == "inproc":
+            self.run(["regsvr32", "/s", winpath(self.bin / "velmora_standin_server.dll")])
+        else:
+            self.run([str(self.bin / LOCAL_SERVER), "/RegServer"])
+        self.server = kind
+
+    def server_processes(self):
+        """The process ids of the local server running in this prefix (other prefixes on the
+        machine have their own)."""
+        found = []
+        for proc in pathlib.Path("/proc").iterdir():
+            if not proc.name.isdigit():
+                continue
+            try:
+                cmdline = (proc / "cmdline").read_bytes().lower()
+                if LOCAL_SERVER.encode() not in cmdline:
+                    continue
+                environ = (proc / "environ").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if f"WINEPREFIX={self.env['WINEPREFIX']}".encode() in environ:
+                found.append(int(proc.name))
+        return found
+
+    def wait_server_gone(self, seconds=30):
+        """After its last client, the local server closes its host folder and ends; the tests
+        read that folder only then."""
+        end = time.monotonic() + seconds
+        while self.server_processes():
+            if time.monotonic() > end:
+                raise Failure(f"the local server still runs {seconds} s after its last client")
+            time.sleep(0.05)
 
     def stop(self):
         """Ends every process of the prefix, and waits until they are gone, so that nothing of
@@ -95,7 +151,7 @@ class Driver:
     """The UI driver: one command a line, one answer a line."""
 
     def __init__(self, prefix):
-        self.p = subprocess.Popen([WINE, str(prefix.bin / "uidriver.exe")], env=prefix.env,
+        self.p = subprocess.Popen([prefix.wine, str(prefix.bin / "uidriver.exe")], env=prefix.env,
                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
                                   encoding="utf-8", bufsize=1)
 
@@ -186,23 +242,40 @@ def bmp_to_png(bmp, png):
 class Context:
     """What a test gets: the prefix, stand-in host folders and screenshots."""
 
-    def __init__(self, work, bin_dir, tool):
+    def __init__(self, work, bin_dir, tool, arch="win64"):
         self.work = pathlib.Path(work).resolve()
-        self.prefix = Prefix(self.work, bin_dir)
+        self.prefix = Prefix(self.work, bin_dir, arch)
         self.tool = tool
         self.shots = self.work / "shots"
 
+    def named(self, name):
+        """A host folder's or screenshot's name, kept apart for each server a test runs on."""
+        return name if self.prefix.server in (None, "inproc") else f"{name}-{self.prefix.server}"
+
     def host(self, name, *create):
-        folder = self.work / "hosts" / name
+        folder = self.work / "hosts" / self.named(name)
         s = StandIn(self.tool, folder)
         s("create", *create)
         return s
 
     def env_for(self, host):
+        """The environment that points a program at `host`. COM starts a local server with an
+        environment of its own, so the server's setting names the folder as well."""
+        if self.prefix.server == "local":
+            folder = winpath(host.folder).replace("\\", "\\\\")
+            self.prefix.import_reg("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Velmora\\StandIn]\n"
+                                   f"\"HostFolder\"=\"{folder}\"\n", "standin-host.reg")
         return {"VELMORA_STANDIN_HOST": winpath(host.folder)}
+
+    def clients_done(self):
+        """Every client has ended: with the local server, wait until it has closed the host
+        folder and ended too."""
+        if self.prefix.server == "local":
+            self.prefix.wait_server_gone()
 
     def shot(self, driver, caption, name):
         self.shots.mkdir(parents=True, exist_ok=True)
+        name = self.named(name)
         bmp = self.shots / (name + ".bmp")
         driver("shot", caption, winpath(bmp))
         colours = bmp_to_png(bmp, self.shots / (name + ".png"))
@@ -265,6 +338,18 @@ def program(c, exe, host):
         raise
     finally:
         d.close()
+    c.clients_done()
+
+
+def on_server(kind, test):
+    """The same test body as another row, against the stand-in's `kind` server: the runner
+    registers that server before the row runs."""
+    def row(c):
+        return test(c)
+    row.__name__ = f"{test.__name__}_{kind}"
+    row.__doc__ = f"{test.__doc__}\n\nAgainst the {kind} server."
+    row.server = kind
+    return row
 
 
 def ended(proc, seconds=20):

@@ -73,7 +73,7 @@ std::wstring readSetting(const std::wstring& key, const std::wstring& value) {
   return readString(HKEY_CURRENT_USER, key, value.c_str());
 }
 
-HRESULT registerServer(const std::wstring& dllPath) {
+HRESULT registerServer(const std::wstring& modulePath, ServerKind kind) {
   // Check every identifier before writing any, so a refusal leaves nothing half done.
   for (const ServedClass& c : kServedClasses)
     if (foreign(c)) return SELFREG_E_CLASS;
@@ -83,11 +83,21 @@ HRESULT registerServer(const std::wstring& dllPath) {
     std::wstring key = clsidKey(c);
     LONG r = writeString(HKEY_CLASSES_ROOT, key, nullptr, win32::widen(c.name));
     if (r == ERROR_SUCCESS) r = writeString(HKEY_CLASSES_ROOT, key, owner.c_str(), L"1");
-    if (r == ERROR_SUCCESS)
-      r = writeString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, dllPath);
-    if (r == ERROR_SUCCESS)
-      r = writeString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel",
-                      L"Apartment");
+    // The key is ours (checked above), so the other kind's subkey under it is ours too.
+    if (kind == ServerKind::InProcess) {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, (key + L"\\LocalServer32").c_str());
+      if (r == ERROR_SUCCESS)
+        r = writeString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, modulePath);
+      if (r == ERROR_SUCCESS)
+        r = writeString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel",
+                        L"Apartment");
+    } else {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, (key + L"\\InprocServer32").c_str());
+      // Quoted: COM appends " -Embedding", and the path may hold spaces.
+      if (r == ERROR_SUCCESS)
+        r = writeString(HKEY_CLASSES_ROOT, key + L"\\LocalServer32", nullptr,
+                        L"\"" + modulePath + L"\"");
+    }
     if (r == ERROR_SUCCESS && !c.progId.empty()) {
       std::wstring prog = win32::widen(c.progId);
       r = writeString(HKEY_CLASSES_ROOT, key + L"\\ProgID", nullptr, prog);

@@ -1,6 +1,7 @@
-// The stand-in ACT! host as an in-process COM server: its objects exposed as IDispatch under the
-// host's program identifiers, reading and writing the same host folder as the standin tool.
-// For tests under Wine only; nothing that users install contains it.
+// The stand-in ACT! host as a COM server: its objects exposed as IDispatch under the host's program
+// identifiers, reading and writing the same host folder as the standin tool. Built into an
+// in-process server (dll_main.cpp) and a local one (exe_main.cpp). For tests under Wine only;
+// nothing that users install contains it.
 
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 #include "platform/win32/wide.h"
 #include "standin/comserver/classes.h"
 #include "standin/comserver/registration.h"
+#include "standin/comserver/server.h"
 #include "standin/host.h"
 #include "standin/objects.h"
 
@@ -28,9 +30,17 @@ using host::AutomationError;
 using host::Variant;
 using host::VarType;
 
-HMODULE g_module = nullptr;
 std::atomic<long> g_liveObjects{0};
 std::atomic<long> g_locks{0};
+void (*g_hold)() = nullptr;
+void (*g_release)() = nullptr;
+
+void holdProcess() {
+  if (g_hold) g_hold();
+}
+void releaseProcess() {
+  if (g_release) g_release();
+}
 
 // One host per process while any object lives; the last release closes (compacts) it.
 std::mutex g_hostMutex;
@@ -137,9 +147,9 @@ class Server : public IDispatch {
  public:
   Server(host::DispatchPtr object, bool eventControl)
       : object_(std::move(object)), eventControl_(eventControl) {
-    ++g_liveObjects;
+    objectMade();
   }
-  virtual ~Server() { --g_liveObjects; }
+  virtual ~Server() { objectGone(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -325,10 +335,13 @@ class Factory : public IClassFactory {
     }
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock)
+    if (lock) {
       ++g_locks;
-    else
+      holdProcess();
+    } else {
       --g_locks;
+      releaseProcess();
+    }
     return S_OK;
   }
 
@@ -339,30 +352,12 @@ class Factory : public IClassFactory {
 
 }  // namespace
 
-std::wstring modulePath() {
-  wchar_t buf[MAX_PATH * 2];
-  DWORD n = GetModuleFileNameW(g_module, buf, MAX_PATH * 2);
-  return std::wstring(buf, n);
-}
-
-}  // namespace vel::standin::com
-
-using namespace vel::standin::com;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    vel::standin::com::g_module = instance;
-    DisableThreadLibraryCalls(instance);
-  }
-  return TRUE;
-}
-
-extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+HRESULT classObject(REFCLSID clsid, REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   for (const ServedClass& c : kServedClasses) {
     CLSID id;
-    std::wstring w = vel::win32::widen(c.clsid);
+    std::wstring w = win32::widen(c.clsid);
     if (FAILED(CLSIDFromString(w.c_str(), &id)) || !IsEqualCLSID(id, clsid)) continue;
     auto* f = new Factory(c);
     HRESULT hr = f->QueryInterface(riid, out);
@@ -372,13 +367,23 @@ extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID clsid, REFIID riid, void
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-extern "C" HRESULT __stdcall DllCanUnloadNow() {
-  return g_liveObjects == 0 && g_locks == 0 ? S_OK : S_FALSE;
+void objectMade() {
+  ++g_liveObjects;
+  holdProcess();
 }
 
-extern "C" HRESULT __stdcall DllRegisterServer() {
-  return registerServer(modulePath());
+void objectGone() {
+  --g_liveObjects;
+  releaseProcess();
 }
-extern "C" HRESULT __stdcall DllUnregisterServer() {
-  return unregisterServer();
+
+bool canUnload() {
+  return g_liveObjects == 0 && g_locks == 0;
 }
+
+void setProcessHold(void (*hold)(), void (*release)()) {
+  g_hold = hold;
+  g_release = release;
+}
+
+}  // namespace vel::standin::com
