@@ -1,7 +1,7 @@
 """The forms layer on the screen, as the programs' users meet it: the keyboard moves the focus
-as the forms' tab order says."""
+as the forms' tab order says; the host's event control is hosted as a control."""
 
-from winetest import check, ended, program
+from winetest import check, check_control_drawn, check_control_life, ended, expect, program
 
 
 def focused(state):
@@ -24,4 +24,41 @@ def test_tab_key_walks_the_tab_order(c):
         check(ended(proc) == 0, "Seekmark ends after Cancel")
 
 
-TESTS = [test_tab_key_walks_the_tab_order]
+def test_invisible_event_control(c):
+    """An event control that says it is invisible at run time: sited and initialised, never
+    activated in place, no window and nothing drawn; IsReady, which waits for the site,
+    answers, and the form's end closes it and takes its site back."""
+    host = c.host("forms-invisible", "--contacts", 5, "--seed", 1)
+    host("control", "--invisible")
+    caption = "Velmora Contains Lookup Wizard"
+    with program(c, "Seekmark.exe", host) as (proc, d):
+        d("wait", caption, 30)
+        check_control_drawn(c, d, caption, "seekmark-invisible-control", visible=False)
+        d("click", caption, "Button1")
+        d.until("Active field is Contact", "text", caption, "Label6")
+        d("click", caption, "Button2")
+        d("gone", caption, 30)
+        check(ended(proc) == 0, "Seekmark ends after Cancel")
+    lines = check_control_life(host, visible=False)
+    expect(lines[4], "ActEvent.IsReady [call] () -> Boolean(true)", "IsReady, once sited")
+    check(not any(line.startswith(("ActEvent.DoVerb", "ActEvent.InPlaceDeactivate"))
+                  for line in lines), "an invisible control is never activated in place")
+
+
+def test_control_that_cannot_be_sited(c):
+    """A control that fails its initialisation: the form cannot be made, so the program
+    reports the error and ends before it asks the host anything."""
+    host = c.host("forms-control-fails", "--contacts", 5, "--seed", 1)
+    host("fault", "add", "fail", "InitNew", "--number", "0x80004005", "--description",
+         "The control is broken")
+    with program(c, "Seekmark.exe", host) as (proc, d):
+        caption, _, text = d("dialog", 30).partition("\t")
+        check("InitNew" in text, f"the error box names the failed step: {caption}: {text}")
+        d("answer", "OK")
+        check(ended(proc) != 0, "Seekmark ends with an error")
+    names = [line.split(" ")[1] for line in host("calls").splitlines()]
+    check("ActEvent.IsReady" not in names, f"no host call after the failure: {names}")
+
+
+TESTS = [test_tab_key_walks_the_tab_order, test_invisible_event_control,
+         test_control_that_cannot_be_sited]

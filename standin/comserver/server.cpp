@@ -16,6 +16,8 @@
 #include "host/com/com_connector.h"
 #include "platform/win32/wide.h"
 #include "standin/comserver/classes.h"
+#include "standin/comserver/control.h"
+#include "standin/comserver/dispatch_server.h"
 #include "standin/comserver/registration.h"
 #include "standin/host.h"
 #include "standin/objects.h"
@@ -315,7 +317,8 @@ class Factory : public IClassFactory {
       std::shared_ptr<Host> h = sharedHost();
       host::DispatchPtr object =
           class_.progId.empty() ? createByClsid(h, class_.clsid) : createByProgId(h, class_.progId);
-      auto* s = new Server(std::move(object), class_.progId.empty());
+      IUnknown* s = class_.progId.empty() ? newEventControl(std::move(object))
+                                          : new Server(std::move(object), false);
       HRESULT hr = s->QueryInterface(riid, out);
       s->Release();
       return hr;
@@ -338,6 +341,10 @@ class Factory : public IClassFactory {
 };
 
 }  // namespace
+
+IDispatch* newDispatchServer(host::DispatchPtr object, bool eventControl) {
+  return new Server(std::move(object), eventControl);
+}
 
 std::wstring modulePath() {
   wchar_t buf[MAX_PATH * 2];
