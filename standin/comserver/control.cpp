@@ -358,9 +358,11 @@ class EventControlObject : public IDispatch,
       site->OnInPlaceDeactivate();
       return HRESULT_FROM_WIN32(GetLastError());
     }
-    window_ = CreateWindowExW(0, kWindowClass, L"ACT!", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                              pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top, parent,
-                              nullptr, thisModule(), nullptr);
+    // No WM_PARENTNOTIFY: across processes it would be sent to a thread that waits on our call.
+    window_ = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kWindowClass, L"ACT!",
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pos.left, pos.top,
+                              pos.right - pos.left, pos.bottom - pos.top, parent, nullptr,
+                              thisModule(), nullptr);
     if (!window_) {
       hr = HRESULT_FROM_WIN32(GetLastError());
       site->OnInPlaceDeactivate();
