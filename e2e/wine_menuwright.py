@@ -5,7 +5,8 @@ import re
 import shutil
 import time
 
-from winetest import ROOT, Driver, Failure, check, ended, expect, install, on_server, program
+from winetest import (ROOT, Driver, Failure, check, check_control_drawn, check_control_life,
+                      ended, expect, install, on_server, program)
 
 # The expected calls and menu tree are the headless tests' own: the registry below names the
 # same folders, so both lists serve here unchanged.
@@ -87,6 +88,9 @@ def test_menuwright_registers_the_catalogue(c):
     same_lines(expected_lines("expected_calls.txt"), aux_calls(host), "the AUXCMDS calls")
     tree = (TESTDATA / "expected_menu.txt").read_text(encoding="utf-8")
     same_lines(tree.splitlines(), host("menu").splitlines(), "the menu tree")
+    # The window's event control is sited and in place before the run's first host call.
+    lines = check_control_life(host, visible=True)
+    check(lines[5].startswith("AuxCmds."), f"the first host call of the run: {lines[5]}")
 
     # ACT! has written its command files anew since; the suite is installed again.
     put_command_files(act, "second")
@@ -186,6 +190,7 @@ def test_menuwright_failing_call(c):
         d.until("", "nodialog", 0)
         time.sleep(1)
         check(proc.poll() is None, "the program waits for the user after the error box")
+        check_control_drawn(c, d, "Form1", "menuwright-window", visible=True)
         d("nodialog", 1)  # the window's activation after the box starts no second run
         d("altf4", "Form1")  # the window has no caption: the user closes it with Alt+F4
         expect(ended(proc, 30), INCOMPLETE_RUN, "Menuwright's exit code after a run that stopped")

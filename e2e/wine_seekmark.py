@@ -2,7 +2,8 @@
 
 import subprocess
 
-from winetest import check, contacts, ended, expect, on_server, program
+from winetest import (check, check_control_drawn, check_control_life, contacts, ended, expect,
+                      on_server, program)
 
 CAPTION = "Velmora Contains Lookup Wizard"
 
@@ -17,6 +18,12 @@ def contains(value, search):
     return s in v if len(v) > len(s) else v == s
 
 
+def host_calls(host):
+    """The calls the program made, without the container's steps on the event control."""
+    names = [line.split(" ")[1] for line in host("calls").splitlines()]
+    return [n for n in names if not n.startswith("ActEvent.") or n == "ActEvent.IsReady"]
+
+
 def test_seekmark_wizard(c):
     """The wizard on the screen: both pages, typing, Finish, and ACT!'s lookup exactly the
     matching contacts in table order."""
@@ -29,7 +36,7 @@ def test_seekmark_wizard(c):
         expect(d("text", caption, "Button1"), "&Next >", "page one's button")
         expect(d("text", caption, "Label1"), "Click Next to continue or Cancel to exit",
                "page one's prompt")
-        c.shot(d, caption, "seekmark-page1")
+        check_control_drawn(c, d, caption, "seekmark-page1", visible=True)
 
         d("click", caption, "Button1")
         d.until("Active field is Stocks Held 1", "text", caption, "Label6")
@@ -57,6 +64,9 @@ def test_seekmark_wizard(c):
     created = [line for line in host("calls").splitlines() if "ContactView.CreateLookup" in line]
     check(len(created) == 1 and f"ref<Text> Text(\"{''.join(want)}\")" in created[0],
           f"one CreateLookup with the identifiers run together, by reference: {created}")
+    lines = check_control_life(host, visible=True)
+    expect([line.split(" ")[0] for line in lines][5], "ActEvent.IsReady",
+           "the first call after the control is in place: IsReady")
 
 
 def test_seekmark_pick_and_cancel(c):
@@ -81,7 +91,7 @@ def test_seekmark_pick_and_cancel(c):
         d("gone", caption, 30)
         expect(ended(proc), 0, "Seekmark exit code")
     expect(host("lookup").strip(), "all contacts", "ACT!'s lookup after Cancel")
-    calls = [line.split(" ")[1] for line in host("calls").splitlines()]
+    calls = host_calls(host)
     expect(calls[-3:], ["Database.isOpen", "ContactTable.Close", "Database.Close"],
            "the last calls, Cancel's")
     check("ContactTable.MoveFirst" not in calls, "Cancel searches nothing")
@@ -109,7 +119,7 @@ def test_seekmark_no_match(c):
         d("gone", caption, 30)
         expect(ended(proc), 0, "Seekmark exit code")
     expect(host("lookup").strip(), "all contacts", "ACT!'s lookup after no match")
-    calls = [line.split(" ")[1] for line in host("calls").splitlines()]
+    calls = host_calls(host)
     check("ContactView.CreateLookup" not in calls, "no lookup is made")
     expect(calls.count("ContactTable.MoveNext"), 25, "every contact walked")
     expect(calls[-3:], ["Database.isOpen", "ContactTable.Close", "Database.Close"],
@@ -148,6 +158,9 @@ def test_seekmark_scales_with_dpi(c):
             # 358 x 397 and Button1's 81 x 25, times 1.5 and rounded as MulDiv rounds.
             expect(d("rect", caption).split()[2:], ["537", "596"], "the window's size")
             expect(d("rect", caption, "Button1").split()[2:], ["122", "38"], "Button1's size")
+            # The event control's place scales like every control, and the control fills it.
+            expect([place.split()[3:5] for place in d("inside", caption, "ActEvent1").split("\t")],
+                   [["48", "48"], ["48", "48"]], "ActEvent1's place and the control's window")
             c.shot(d, caption, "seekmark-144dpi")
             d("click", caption, "Button2")
             d("gone", caption, 30)
@@ -165,6 +178,8 @@ def test_seekmark_name_lookups(c):
         host = c.host(f"seekmark-lookups-{n}", "--contacts", n, "--seed", 2)
         host("focus", 1327)
         host("log", "off")
+        # The tool drives the wizard headless: nothing sites its event control.
+        host("control", "--ready-always")
         r = subprocess.run([c.prefix.wine, str(c.prefix.bin / "seekmark_lookups.exe")],
                            env=dict(c.prefix.env, **c.env_for(host)), capture_output=True,
                            text=True, timeout=300)

@@ -256,6 +256,8 @@ class Context:
         folder = self.work / "hosts" / self.named(name)
         s = StandIn(self.tool, folder)
         s("create", *create)
+        # Every program test proves that the event control is sited before the host is asked.
+        s("control", "--ready-when-sited")
         return s
 
     def env_for(self, host):
@@ -369,3 +371,105 @@ def contacts(host, fields):
     check(len(starts) == len(fields), f"contacts table header: {header!r}")
     bounds = list(zip(starts, starts[1:] + [None]))
     return [[line[a:b].strip() for a, b in bounds] for line in lines[1:]]
+
+
+# --- The event control on a form ------------------------------------------------------------------
+
+# The stand-in's control paints itself a framed box of this colour with "ACT!" in it.
+CONTROL_FACE = (255, 221, 0)
+CONTROL_CLASS = "VelmoraStandInEventControl"
+# What a container does to the control when its form is made and when it goes, as the host's
+# call log records it (a control invisible at run time is never activated in place).
+OPENING = {True: ["GetMiscStatus", "SetClientSite", "AmbientUserMode", "InitNew", "DoVerb"],
+           False: ["GetMiscStatus", "SetClientSite", "AmbientUserMode", "InitNew"]}
+CLOSING = {True: ["InPlaceDeactivate", "Close", "SetClientSite"], False: ["Close", "SetClientSite"]}
+
+
+def read_png(png):
+    """The pixels of a PNG as bmp_to_png writes it (8-bit RGB, no row filters): width, height
+    and a function giving the (r, g, b) at x, y."""
+    data = pathlib.Path(png).read_bytes()
+    pos, idat, width, height = 8, b"", 0, 0
+    while pos < len(data):
+        length, = struct.unpack_from(">I", data, pos)
+        kind = data[pos + 4:pos + 8]
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height = struct.unpack_from(">II", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw = zlib.decompress(idat)
+    stride = 1 + width * 3
+
+    def pixel(x, y):
+        at = y * stride + 1 + x * 3
+        return tuple(raw[at:at + 3])
+    return width, height, pixel
+
+
+def control_calls(host):
+    """The host's call log, each line without its number."""
+    return [line.partition(". ")[2] for line in host("calls").splitlines()]
+
+
+def check_control_life(host, visible, closed=True):
+    """The log opens with the container siting the event control (and activating it in place
+    when it shows), before any other host call; when the form has closed it ends with the
+    control taken down."""
+    lines = control_calls(host)
+    names = [line.split(" ")[0] for line in lines]
+    opening = ["ActEvent." + step for step in OPENING[visible]]
+    expect(names[:len(opening)], opening, "the container's first steps, before any host call")
+    expect(lines[1], "ActEvent.SetClientSite [call] (Boolean(true)) -> Empty", "the site given")
+    expect(lines[2], "ActEvent.AmbientUserMode [call] () -> Boolean(true)",
+           "the container's ambient user mode, as the control reads it")
+    if visible:
+        expect(lines[4], "ActEvent.DoVerb [call] (Int32(-5)) -> Empty",
+               "activated in place (OLEIVERB_INPLACEACTIVATE)")
+    if closed:
+        closing = ["ActEvent." + step for step in CLOSING[visible]]
+        expect(names[-len(closing):], closing, "the container's last steps")
+        expect(lines[-1], "ActEvent.SetClientSite [call] (Boolean(false)) -> Empty",
+               "the site taken back")
+        if visible:
+            check(names.index("ActEvent.InPlaceDeactivate") > names.index("ActEvent.DoVerb"),
+                  "deactivated after activation")
+    return lines
+
+
+def check_control_drawn(c, d, caption, name, visible, painted=True):
+    """Takes a screenshot of the window and checks the event control in it: the stand-in's
+    control window at ActEvent1's place, painted there and nowhere else (unless `painted` is
+    false: only its window is checked); or, for a control invisible at run time, no window and
+    none of its colour."""
+    places = [p.split(" ") for p in d("inside", caption, "ActEvent1").split("\t")]
+    left, top, width, height = map(int, places[0][1:5])
+    # A window that runs off the screen (Menuwright's, near its bottom edge) is shot in part.
+    window_top = int(d("rect", caption).split()[1])
+    on_screen = int(d("screen").split()[1]) - window_top - top
+    c.shot(d, caption, name)
+    w, h, pixel = read_png(c.shots / (name + ".png"))
+    face = [(x, y) for y in range(h) for x in range(w) if pixel(x, y) == CONTROL_FACE]
+    if not visible:
+        expect(len(places), 1, "windows inside ActEvent1 (an invisible control shows none)")
+        expect(len(face), 0, "pixels of the control's colour")
+        return
+    expect(len(places), 2, "windows inside ActEvent1")
+    cls, x, y, cw, ch, visibility = places[1]
+    expect((cls, visibility), (CONTROL_CLASS, "visible=1"), "the control's own window")
+    expect((int(x), int(y), int(cw), int(ch)), (left, top, width, height),
+           "the control's window fills ActEvent1's place")
+    if not painted:
+        return
+    inside = [(px, py) for px, py in face
+              if left <= px < left + width and top <= py < top + height]
+    expect(len(inside), len(face), "pixels of the control's colour outside its place")
+    shown = min(height, on_screen)
+    check(len(inside) > width * shown // 2,
+          f"the control paints its place: {len(inside)} of {width * shown} pixels its colour")
+    edge = [pixel(left, top + height // 2), pixel(left + width - 1, top + height // 2)]
+    expect(edge, [(0, 0, 0), (0, 0, 0)], "the control's frame, left and right")
+    text = [(px, py) for py in range(top + 2, top + shown - 2)
+            for px in range(left + 2, left + width - 2) if pixel(px, py) != CONTROL_FACE]
+    check(text, "the control's text inside its frame")

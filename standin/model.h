@@ -63,8 +63,15 @@ struct Database {
   std::unordered_map<std::string, size_t> uidIndex_;
 };
 
+// How the event control behaves when a container hosts it as a control.
+struct ControlOptions {
+  bool invisible = false;       // says it is invisible at run time: sited, never shown
+  bool readyWhenSited = false;  // IsReady is true only once sited (and, shown, in place)
+};
+
 struct UiState {
-  bool ready = true;         // what the event control's IsReady answers
+  bool ready = true;  // what the event control's IsReady answers
+  ControlOptions control;
   std::string openDatabase;  // the database the host's window has open; "" for none
   int32_t focusedField = 0;  // the field that has the focus: CurrentFieldID
   std::optional<std::vector<std::string>> lookup;  // current lookup; nothing: all contacts

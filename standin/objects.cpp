@@ -375,15 +375,35 @@ class AppObject : public Object {
   }
 };
 
-class EventControl : public Object {
+class EventControl : public Object, public HostedControl {
  public:
-  explicit EventControl(std::shared_ptr<Host> h) : Object(std::move(h), "ActEvent") {
-    member("IsReady", 0, 0, [this](auto) { return Variant(state().ui.ready); });
+  explicit EventControl(std::shared_ptr<Host> h) : Object(std::move(h), kName) {
+    member("IsReady", 0, 0, [this](auto) { return Variant(ready()); });
   }
   Variant invokeId(int32_t dispid, CallKind kind, std::span<const Arg> args) override {
     if (dispid == host::kIsReadyDispId) return invoke("IsReady", kind, args);
     return Object::invokeId(dispid, kind, args);
   }
+
+  Variant containerCall(std::string_view member, std::span<const Arg> args,
+                        const std::function<Variant()>& body) override {
+    return host_->call(kName, member, member, CallKind::Method, args, body);
+  }
+  void setSited(bool sited) override { sited_ = sited; }
+  void setInPlaceActive(bool active) override { active_ = active; }
+  bool invisibleAtRunTime() const override { return host_->state().ui.control.invisible; }
+
+ private:
+  static constexpr std::string_view kName = "ActEvent";
+
+  bool ready() {
+    const UiState& ui = state().ui;
+    if (!ui.control.readyWhenSited) return ui.ready;
+    return ui.ready && sited_ && (active_ || ui.control.invisible);
+  }
+
+  bool sited_ = false;
+  bool active_ = false;
 };
 
 class AuxCmds : public Object {
@@ -470,6 +490,10 @@ DispatchPtr createAuxCmds(std::shared_ptr<Host> host) {
 }
 DispatchPtr createEventControl(std::shared_ptr<Host> host) {
   return std::make_shared<EventControl>(std::move(host));
+}
+
+std::shared_ptr<HostedControl> hostedControl(const DispatchPtr& object) {
+  return std::dynamic_pointer_cast<HostedControl>(object);
 }
 
 bool hasMember(const host::Dispatch& object, std::string_view member) {

@@ -300,15 +300,23 @@ std::optional<std::vector<std::string>> decodeLookup(const json& j) {
 }
 
 json encodeUi(const UiState& ui) {
-  return json{{"ready", ui.ready},
-              {"openDatabase", ui.openDatabase},
-              {"focusedField", ui.focusedField},
-              {"lookup", encodeLookup(ui.lookup)}};
+  return json{
+      {"ready", ui.ready},
+      {"control",
+       {{"invisible", ui.control.invisible}, {"readyWhenSited", ui.control.readyWhenSited}}},
+      {"openDatabase", ui.openDatabase},
+      {"focusedField", ui.focusedField},
+      {"lookup", encodeLookup(ui.lookup)}};
 }
 
 UiState decodeUi(const json& j) {
   UiState ui;
   ui.ready = boolOf(j, "ready");
+  // Folders written before the control options had none: the defaults.
+  if (auto it = j.find("control"); it != j.end()) {
+    ui.control.invisible = boolOf(*it, "invisible");
+    ui.control.readyWhenSited = boolOf(*it, "readyWhenSited");
+  }
   ui.openDatabase = textOf(j, "openDatabase");
   ui.focusedField = intOf(j, "focusedField");
   ui.lookup = decodeLookup(member(j, "lookup"));

@@ -53,9 +53,12 @@ struct Found {
   std::vector<HWND> hits;
 };
 
+// A window without a caption answers to its form name instead.
 BOOL CALLBACK collectTop(HWND h, LPARAM p) {
   auto* f = reinterpret_cast<Found*>(p);
-  if (IsWindowVisible(h) && windowText(h) == f->caption) f->hits.push_back(h);
+  if (!IsWindowVisible(h)) return TRUE;
+  std::string text = windowText(h);
+  if (text == f->caption || (text.empty() && controlName(h) == f->caption)) f->hits.push_back(h);
   return TRUE;
 }
 
@@ -140,7 +143,13 @@ bool saveScreenshot(HWND h, const std::string& file) {
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  // Wine copies nothing when the source runs off the screen: only the part on it is copied, and
+  // the rest stays black.
+  RECT on;
+  RECT desk{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (IntersectRect(&on, &r, &desk))
+    BitBlt(mem, on.left - r.left, on.top - r.top, on.right - on.left, on.bottom - on.top, screen,
+           on.left, on.top, SRCCOPY);
   SelectObject(mem, old);
   GdiFlush();
   DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
@@ -429,6 +438,28 @@ std::string run(const std::vector<std::string>& a) {
     o << r.left << " " << r.top << " " << r.right - r.left << " " << r.bottom - r.top;
     return o.str();
   }
+  if (cmd == "inside") {  // a control, then its own child windows: class, place, visibility
+    need(3);
+    HWND h = top(1);
+    RECT frame;
+    GetWindowRect(h, &frame);
+    std::vector<HWND> windows{control(1)};
+    for (HWND k = GetWindow(windows[0], GW_CHILD); k; k = GetWindow(k, GW_HWNDNEXT))
+      windows.push_back(k);
+    std::string out;
+    for (HWND w : windows) {
+      RECT r;
+      GetWindowRect(w, &r);
+      std::ostringstream o;
+      // Relative to the window's outer corner, where a screenshot of it starts.
+      o << className(w) << " " << r.left - frame.left << " " << r.top - frame.top << " "
+        << r.right - r.left << " " << r.bottom - r.top
+        << " visible=" << (IsWindowVisible(w) ? 1 : 0);
+      if (!out.empty()) out += "\t";
+      out += o.str();
+    }
+    return out;
+  }
   if (cmd == "style") {  // a window's frame: its title-bar boxes, taskbar entry, client size
     need(2);
     HWND h = top(1);
@@ -460,6 +491,11 @@ std::string run(const std::vector<std::string>& a) {
     need(2);
     setReadable(a[1], cmd == "allowread");
     return {};
+  }
+  if (cmd == "screen") {  // the screen's size
+    std::ostringstream o;
+    o << GetSystemMetrics(SM_CXSCREEN) << " " << GetSystemMetrics(SM_CYSCREEN);
+    return o.str();
   }
   if (cmd == "sleep") {
     need(2);

@@ -14,7 +14,9 @@
 #include "forms/optionbutton.h"
 #include "forms/progressbar.h"
 #include "forms/statusbar.h"
+#include "forms/win32/olesite.h"
 #include "forms/win32/win32_peer.h"
+#include "host/com/com_connector.h"
 #include "platform/win32/wide.h"
 
 namespace vel::forms {
@@ -249,12 +251,19 @@ class ImagePeer : public Win32Peer {
   OwnedBitmap bitmap_;  // outlives the window that shows it
 };
 
-// The control needs no visible site: an empty static keeps its place and its name.
+// A static keeps the control's place and name; the control, hosted by our container, draws
+// itself inside it. An object that is no control (a host reached other than through COM, or a
+// plain automation object) leaves the box empty.
 class ActiveXHostPeer : public Win32Peer {
  public:
   ActiveXHostPeer(Win32Backend& ui, ActiveXHost& a) : Win32Peer(ui, a) {
-    createChild(L"STATIC", "", SS_LEFT);
+    createChild(L"STATIC", "", SS_LEFT | WS_CLIPCHILDREN);
+    if (auto* com = dynamic_cast<vel::com::ComDispatch*>(a.objectPtr().get()))
+      site_ = OleSite::host(com->get(), hwnd(), a.path());
   }
+
+ private:
+  std::unique_ptr<OleSite> site_;  // taken down before the window it sits in
 };
 
 }  // namespace

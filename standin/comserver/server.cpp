@@ -17,6 +17,8 @@
 #include "host/com/com_connector.h"
 #include "platform/win32/wide.h"
 #include "standin/comserver/classes.h"
+#include "standin/comserver/control.h"
+#include "standin/comserver/dispatch_server.h"
 #include "standin/comserver/registration.h"
 #include "standin/comserver/server.h"
 #include "standin/host.h"
@@ -325,7 +327,8 @@ class Factory : public IClassFactory {
       std::shared_ptr<Host> h = sharedHost();
       host::DispatchPtr object =
           class_.progId.empty() ? createByClsid(h, class_.clsid) : createByProgId(h, class_.progId);
-      auto* s = new Server(std::move(object), class_.progId.empty());
+      IUnknown* s = class_.progId.empty() ? newEventControl(std::move(object))
+                                          : new Server(std::move(object), false);
       HRESULT hr = s->QueryInterface(riid, out);
       s->Release();
       return hr;
@@ -351,6 +354,10 @@ class Factory : public IClassFactory {
 };
 
 }  // namespace
+
+IDispatch* newDispatchServer(host::DispatchPtr object, bool eventControl) {
+  return new Server(std::move(object), eventControl);
+}
 
 HRESULT classObject(REFCLSID clsid, REFIID riid, void** out) {
   if (!out) return E_POINTER;

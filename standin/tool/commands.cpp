@@ -296,11 +296,17 @@ void cmdCreate(const std::string& dir, const Parsed& p, std::ostream& out) {
   }
 }
 
+std::string describeControl(const ControlOptions& c) {
+  return std::string(c.invisible ? "invisible at run time" : "visible") +
+         (c.readyWhenSited ? ", ready only when sited" : ", ready whether sited or not");
+}
+
 void cmdShow(const std::string& dir, const Parsed&, std::ostream& out) {
   Session s(dir);
   const HostState& st = s.state;
   Database* db = s.state.openDatabase();
   out << "ready: " << (st.ui.ready ? "yes" : "no") << "\n";
+  out << "event control: " << describeControl(st.ui.control) << "\n";
   if (st.ui.openDatabase.empty())
     out << "open database: none\n";
   else if (!db)
@@ -341,6 +347,27 @@ void cmdReady(const std::string& dir, const Parsed& p, std::ostream& out) {
   s.state.ui.ready = ready;
   s.save();
   out << "ready: " << (ready ? "yes" : "no") << "\n";
+}
+
+void cmdControl(const std::string& dir, const Parsed& p, std::ostream& out) {
+  if (p.flag("--visible") && p.flag("--invisible"))
+    throw UsageError("--visible and --invisible exclude each other");
+  if (p.flag("--ready-when-sited") && p.flag("--ready-always"))
+    throw UsageError("--ready-when-sited and --ready-always exclude each other");
+  Session s(dir);
+  ControlOptions& c = s.state.ui.control;
+  bool changed = false;
+  auto apply = [&](const char* flag, bool& option, bool value) {
+    if (!p.flag(flag)) return;
+    option = value;
+    changed = true;
+  };
+  apply("--visible", c.invisible, false);
+  apply("--invisible", c.invisible, true);
+  apply("--ready-when-sited", c.readyWhenSited, true);
+  apply("--ready-always", c.readyWhenSited, false);
+  if (changed) s.save();
+  out << "event control: " << describeControl(c) << "\n";
 }
 
 void cmdOpen(const std::string& dir, const Parsed& p, std::ostream& out) {
@@ -559,6 +586,13 @@ const std::vector<Command>& commands() {
        cmdCreate},
       {"show", "show DIR", "readiness, open database, focus, lookup and counts", {}, 0, 0, cmdShow},
       {"ready", "ready DIR yes|no", "what the event control's IsReady answers", {}, 1, 1, cmdReady},
+      {"control",
+       "control DIR [--visible|--invisible] [--ready-when-sited|--ready-always]",
+       "how the event control behaves on a form (no option: shows it)",
+       {{}, {"--visible", "--invisible", "--ready-when-sited", "--ready-always"}},
+       0,
+       0,
+       cmdControl},
       {"open",
        "open DIR NAME|--none",
        "the database the host has open",

@@ -239,6 +239,111 @@ TEST_F(StandinObjects, EventControlAnswersIsReadyByDispatchIdentifier) {
   EXPECT_THROW(connector.create("ACTOLE.NOSUCH"), AutomationError);
 }
 
+// What IsReady answers after a container's steps, for each kind of control and option.
+struct GateRow {
+  const char* name;
+  ControlOptions options;
+  bool ready;  // the host's own readiness
+  bool sited;
+  bool active;  // in-place active
+  bool answer;
+};
+
+const GateRow kGateRows[] = {
+    {"ready always: unsited", {.readyWhenSited = false}, true, false, false, true},
+    {"ready always: host not ready", {.readyWhenSited = false}, false, true, true, false},
+    {"visible, when sited: unsited", {.readyWhenSited = true}, true, false, false, false},
+    {"visible, when sited: sited only", {.readyWhenSited = true}, true, true, false, false},
+    {"visible, when sited: in place", {.readyWhenSited = true}, true, true, true, true},
+    {"visible, when sited: active but unsited", {.readyWhenSited = true}, true, false, true, false},
+    {"invisible, when sited: sited",
+     {.invisible = true, .readyWhenSited = true},
+     true,
+     true,
+     false,
+     true},
+    {"invisible, when sited: unsited",
+     {.invisible = true, .readyWhenSited = true},
+     true,
+     false,
+     false,
+     false},
+    {"sited but host not ready", {.readyWhenSited = true}, false, true, true, false},
+};
+
+TEST_F(StandinObjects, IsReadyWaitsForTheContainerUnderTheOption) {
+  for (const GateRow& row : kGateRows) {
+    SCOPED_TRACE(row.name);
+    host->state().ui.control = row.options;
+    host->state().ui.ready = row.ready;
+    DispatchPtr ev = connector.createControl(host::kActEventClsid);
+    std::shared_ptr<HostedControl> control = hostedControl(ev);
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->invisibleAtRunTime(), row.options.invisible);
+    control->setSited(row.sited);
+    control->setInPlaceActive(row.active);
+    EXPECT_EQ(ev->callId(host::kIsReadyDispId), Variant(row.answer));
+  }
+}
+
+TEST_F(StandinObjects, IsReadyFollowsTheControlThroughItsLife) {
+  host->state().ui.control.readyWhenSited = true;
+  DispatchPtr ev = connector.createControl(host::kActEventClsid);
+  std::shared_ptr<HostedControl> control = hostedControl(ev);
+  control->setSited(true);
+  control->setInPlaceActive(true);
+  EXPECT_EQ(ev->callId(host::kIsReadyDispId), Variant(true));
+  control->setInPlaceActive(false);
+  EXPECT_EQ(ev->callId(host::kIsReadyDispId), Variant(false)) << "deactivated";
+  control->setInPlaceActive(true);
+  control->setSited(false);
+  EXPECT_EQ(ev->callId(host::kIsReadyDispId), Variant(false)) << "its site taken away";
+
+  // Each control has its own state: a second one is not sited by the first one's container.
+  DispatchPtr other = connector.createControl(host::kActEventClsid);
+  control->setSited(true);
+  EXPECT_EQ(other->callId(host::kIsReadyDispId), Variant(false));
+  EXPECT_FALSE(hostedControl(connector.create("ACTOLE.APPOBJECT"))) << "not a control";
+}
+
+TEST_F(StandinObjects, ContainerCallsAreLoggedInOrderWithIsReady) {
+  DispatchPtr ev = connector.createControl(host::kActEventClsid);
+  std::shared_ptr<HostedControl> control = hostedControl(ev);
+  host->clearCalls();  // the connector's own entry
+  int bodies = 0;
+  auto step = [&](std::string_view member, std::vector<Arg> args) {
+    return control->containerCall(member, args, [&] {
+      ++bodies;
+      return Variant();
+    });
+  };
+  step("SetClientSite", {Arg(Variant(true))});
+  step("InitNew", {});
+  step("DoVerb", {Arg(Variant(int32_t{-5}))});
+  ev->callId(host::kIsReadyDispId);
+  step("Close", {Arg(Variant(int32_t{1}))});
+
+  std::vector<std::string> got;
+  for (const LoggedCall& c : host->calls()) got.push_back(c.object + "." + c.member);
+  EXPECT_EQ(got,
+            (std::vector<std::string>{"ActEvent.SetClientSite", "ActEvent.InitNew",
+                                      "ActEvent.DoVerb", "ActEvent.IsReady", "ActEvent.Close"}));
+  EXPECT_EQ(host->calls()[2].args.at(0).value, Variant(int32_t{-5}));
+  EXPECT_EQ(bodies, 4);
+  EXPECT_FALSE(hasMember(*ev, "SetClientSite")) << "no program can call the container's steps";
+
+  // A scripted fault stops the step before the control's own part and is logged.
+  Rule fault;
+  fault.member = "InitNew";
+  fault.number = hr::kFail;
+  fault.description = "Cannot initialise";
+  host->state().rules.push_back(fault);
+  EXPECT_THROW(step("InitNew", {}), AutomationError);
+  EXPECT_EQ(bodies, 4);
+  EXPECT_EQ(host->calls().back().member, "InitNew");
+  EXPECT_EQ(host->calls().back().errorText, "Cannot initialise");
+}
+
 TEST_F(StandinObjects, CatalogueAnswersAndStatuses) {
   DispatchPtr aux = connector.create("ACTOLE.AUXCMDS");
   int32_t set = 1, ref = 0;

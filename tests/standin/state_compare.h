@@ -41,7 +41,8 @@ inline ::testing::AssertionResult sameState(const HostState& a, const HostState&
   if (a.logCalls != b.logCalls) return ::testing::AssertionFailure() << "logCalls differs";
   const UiState &u = a.ui, &v = b.ui;
   if (u.ready != v.ready || u.openDatabase != v.openDatabase || u.focusedField != v.focusedField ||
-      u.lookup != v.lookup)
+      u.lookup != v.lookup || u.control.invisible != v.control.invisible ||
+      u.control.readyWhenSited != v.control.readyWhenSited)
     return ::testing::AssertionFailure() << "ui differs";
   const Catalogue &c = a.catalogue, &d = b.catalogue;
   if (c.commands.size() != d.commands.size()) return ::testing::AssertionFailure() << "commands";

@@ -269,6 +269,7 @@ TEST_F(StoreTest, CommitsSurviveARestartWithoutCompaction) {
   Database& db = *s.openDatabase();
 
   s.ui.ready = false;
+  s.ui.control = {.invisible = true, .readyWhenSited = true};
   s.ui.focusedField = samplefield::kStocksFirst;
   s.ui.lookup = std::vector<std::string>{db.contacts[3].uid(), db.contacts[1].uid()};
   store->commitUi(s.ui);

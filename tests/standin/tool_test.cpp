@@ -132,6 +132,7 @@ TEST_F(ToolTest, CreateThenShow) {
   const size_t fields = expected.openDatabase()->fields.size();
   EXPECT_EQ(ok({"show", dir()}),
             "ready: yes\n"
+            "event control: visible, ready whether sited or not\n"
             "open database: Ledger (5 contacts)\n"
             "focused field: 1003 Contact\n"
             "lookup: all contacts\n"
@@ -172,6 +173,32 @@ TEST_F(ToolTest, ReadinessFocusAndOpenDatabaseAreKept) {
   // The tool leaves each change in the snapshot, not in the journal.
   HostState s;
   EXPECT_TRUE(Store::open(dir(), s)->journalEmpty());
+}
+
+TEST_F(ToolTest, EventControlOptionsAreKeptAndShown) {
+  createSmall();
+  EXPECT_EQ(ok({"control", dir()}), "event control: visible, ready whether sited or not\n");
+  EXPECT_EQ(ok({"control", dir(), "--invisible", "--ready-when-sited"}),
+            "event control: invisible at run time, ready only when sited\n");
+  EXPECT_TRUE(state().ui.control.invisible);
+  EXPECT_TRUE(state().ui.control.readyWhenSited);
+  EXPECT_NE(
+      ok({"show", dir()}).find("event control: invisible at run time, ready only when sited\n"),
+      std::string::npos);
+
+  // One option changes alone; the other keeps its value.
+  EXPECT_EQ(ok({"control", dir(), "--visible"}), "event control: visible, ready only when sited\n");
+  EXPECT_EQ(ok({"control", dir(), "--ready-always"}),
+            "event control: visible, ready whether sited or not\n");
+  HostState s = state();
+  EXPECT_FALSE(s.ui.control.invisible);
+  EXPECT_FALSE(s.ui.control.readyWhenSited);
+
+  // Other changes of the user-interface state keep the options.
+  ok({"control", dir(), "--invisible"});
+  ok({"ready", dir(), "no"});
+  ok({"focus", dir(), "1080"});
+  EXPECT_TRUE(state().ui.control.invisible);
 }
 
 TEST_F(ToolTest, LookupsAreSetListedAndCleared) {
@@ -325,8 +352,9 @@ TEST_F(ToolTest, LogSwitchAndMenu) {
 TEST_F(ToolTest, HelpListsEveryCommand) {
   Outcome o = run({"--help"});
   EXPECT_EQ(o.code, 0);
-  for (const char* name : {"create", "show", "ready", "open", "focus", "lookup", "set-lookup",
-                           "contacts", "fields", "set", "menu", "calls", "fault", "log"})
+  for (const char* name :
+       {"create", "show", "ready", "control", "open", "focus", "lookup", "set-lookup", "contacts",
+        "fields", "set", "menu", "calls", "fault", "log"})
     EXPECT_NE(o.out.find("standin " + std::string(name) + " DIR"), std::string::npos) << name;
   Outcome one = run({"focus", "--help"});
   EXPECT_EQ(one.code, 0);
@@ -349,6 +377,14 @@ const MisuseRow kMisuses[] = {
     {"unknown option", {"show", "DIR", "--verbose"}, 2, "unknown option --verbose"},
     {"option without its value", {"contacts", "DIR", "--limit"}, 2, "missing value after --limit"},
     {"readiness not yes or no", {"ready", "DIR", "maybe"}, 2, "must be yes or no"},
+    {"control both visible and not",
+     {"control", "DIR", "--visible", "--invisible"},
+     2,
+     "exclude each other"},
+    {"control ready both ways",
+     {"control", "DIR", "--ready-when-sited", "--ready-always"},
+     2,
+     "exclude each other"},
     {"field not a number", {"focus", "DIR", "10x3"}, 2, "bad number for FIELD: '10x3'"},
     {"negative limit", {"contacts", "DIR", "--limit", "-1"}, 2, "bad number for --limit"},
     {"bad field list", {"contacts", "DIR", "--fields", "1,,3"}, 2, "bad number for --fields"},
