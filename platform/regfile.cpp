@@ -34,26 +34,26 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 // file beyond them is refused rather than held.
 constexpr size_t kMaxKeyNameLength = 255;
 constexpr size_t kMaxKeyDepth = 512;
-// How much of a failing line an error message quotes.
+// How much of a failing line an error message quotes, in characters.
 constexpr size_t kMaxQuotedLine = 80;
 
-// A line as an error message quotes it: its first kMaxQuotedLine bytes, with bytes other than
-// printable ASCII as \xNN.
+// A line as an error message quotes it: its first kMaxQuotedLine characters, with bytes other
+// than printable ASCII shown as \xNN.
 std::string excerpt(std::string_view line) {
+  static const char kHex[] = "0123456789ABCDEF";
   std::string out;
-  size_t n = std::min(line.size(), kMaxQuotedLine);
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = 0;
+  for (; i < line.size() && out.size() < kMaxQuotedLine; ++i) {
     auto c = static_cast<unsigned char>(line[i]);
     if (c >= 0x20 && c < 0x7F) {
       out += static_cast<char>(c);
     } else {
-      static const char kHex[] = "0123456789ABCDEF";
       out += "\\x";
       out += kHex[c >> 4];
       out += kHex[c & 15];
     }
   }
-  if (line.size() > n) out += "...";
+  if (i < line.size()) out += "...";
   return out;
 }
 

@@ -212,6 +212,13 @@ TEST(RegFileParse, ErrorsQuoteABoundedExcerptOfTheLine) {
       {"a line of a megabyte", "\"A\"=" + std::string(1 << 20, 'x'),
        ": \"A\"=" + std::string(76, 'x') + "..."},
       {"binary bytes", std::string("\"A\"=\x01\xFF\0z", 8), ": \"A\"=\\x01\\xFF\\x00z"},
+      {"a line of binary bytes", "\"A\"=" + std::string(1000, '\x19'),
+       ": \"A\"=" +
+           [] {
+             std::string shown;
+             for (int i = 0; i < 19; ++i) shown += "\\x19";
+             return shown + "...";
+           }()},
       {"an unknown root of a megabyte", "[" + std::string(1 << 20, 'R') + "]",
        ": unknown root key \"RRRRRRRRRR"},
   };
