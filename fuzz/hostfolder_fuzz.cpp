@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -24,6 +25,12 @@ const fs::path& folder() {
     empty.databases["Ledger"].name = "Ledger";
     empty.ui.openDatabase = "Ledger";
     vel::standin::Store::create(d, empty);
+    // Removed at exit through a path that outlives every static.
+    static const auto* leftover = new fs::path(d);
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(*leftover, ec);
+    });
     return d;
   }();
   return dir;

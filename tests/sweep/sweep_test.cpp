@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,9 @@ struct SweepCase {
   int k;
   std::string call;  // the k-th call of the clean run
 };
+void PrintTo(const SweepCase& c, std::ostream* os) {
+  *os << "call " << c.k << ", " << c.call;
+}
 
 std::vector<SweepCase> casesOf(const RoadRun& clean) {
   std::vector<SweepCase> out;
