@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <stdexcept>
 
 #include "host/convert.h"
@@ -203,12 +204,15 @@ std::string formatCell(const Variant& v) {
 
 }  // namespace
 
-std::optional<SettingsTable> parseRecords(std::string_view text) {
+std::optional<SettingsTable> parseRecords(std::string_view text) try {
   SettingsTable table;
   table.addRow();
   FieldReader in(text);
   int row = 0;
   while (!in.atEnd()) {
+    // A file of more records is not a settings file; a cell costs far more than the comma
+    // that makes it, so the limit is what bounds the table.
+    if (row == kMaxSettingsRecords) return std::nullopt;
     for (int col = 0; col < kColumns; ++col) {
       std::optional<Variant> v = in.next();
       if (!v) return std::nullopt;  // the input ended inside a record
@@ -220,6 +224,8 @@ std::optional<SettingsTable> parseRecords(std::string_view text) {
   table.removeLastRow();
   if (table.rowCount() == 0) return std::nullopt;  // no record: not a table
   return table;
+} catch (const std::bad_alloc&) {
+  return std::nullopt;  // a failure like any other: the empty result
 }
 
 std::string formatRecords(const SettingsTable& table) {
@@ -246,6 +252,8 @@ std::optional<SettingsTable> clsTextFile::ReadFile(const std::string& TextFilena
     text = files_.readAll(TextFilename);
   } catch (const platform::FileError&) {
     return std::nullopt;  // unreadable for another reason: silent
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;  // too large to hold: silent as well
   }
   if (!text) {
     showStop_("There is no Datewell Settings (.dws) file for " + TextFilename + " Cannot Update");

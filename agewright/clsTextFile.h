@@ -15,6 +15,9 @@
 namespace vel::agewright {
 
 constexpr int kColumns = 8;
+// The most records a settings file may hold (a few name the fields to update); a longer file
+// reads as a failure. It bounds the table at about 1.3 MB, whatever the file's size.
+constexpr int kMaxSettingsRecords = 4096;
 
 // The table: the first index is the column (0 to 7), the second the record.
 class SettingsTable {

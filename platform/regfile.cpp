@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <optional>
 
 namespace vel::platform {
@@ -26,6 +28,33 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return lowerAscii(x) == lowerAscii(y);
          });
+}
+
+// Windows' own bounds: a key name has at most 255 characters, a path at most 512 levels. A
+// file beyond them is refused rather than held.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyDepth = 512;
+// How much of a failing line an error message quotes, in characters.
+constexpr size_t kMaxQuotedLine = 80;
+
+// A line as an error message quotes it: its first kMaxQuotedLine characters, with bytes other
+// than printable ASCII shown as \xNN.
+std::string excerpt(std::string_view line) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  size_t i = 0;
+  for (; i < line.size() && out.size() < kMaxQuotedLine; ++i) {
+    auto c = static_cast<unsigned char>(line[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  if (i < line.size()) out += "...";
+  return out;
 }
 
 struct RootName {
@@ -102,7 +131,8 @@ std::optional<std::string> utf16leToUtf8(const uint8_t* p, size_t size) {
 // so a file that fails to parse leaves the registry as it was.
 struct Edit {
   enum Kind { CreateKey, DeleteKey, SetValue, DeleteValue } kind;
-  std::string key;        // "ROOT\lower\case\path"
+  // "ROOT\lower\case\path", shared by the values of one section: a long path is held once.
+  std::shared_ptr<const std::string> key;
   std::string valueName;  // lower-cased; "" is the default value
   RegValue value;
 };
@@ -161,7 +191,7 @@ class Parser {
 
   [[noreturn]] void fail(const std::string& what) const {
     std::string message = origin_ + ":" + std::to_string(lineNumber_) + ": " + what;
-    if (!trimmed(line_).empty()) message += ": " + std::string(trimmed(line_));
+    if (!trimmed(line_).empty()) message += ": " + excerpt(trimmed(line_));
     throw RegFileError(message);
   }
 
@@ -192,13 +222,24 @@ class Parser {
     auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](const RootName& r) {
       return equalsIgnoringCase(rootText, r.name) || equalsIgnoringCase(rootText, r.shortName);
     });
-    if (root == std::end(kRoots)) fail("unknown root key \"" + std::string(rootText) + "\"");
+    if (root == std::end(kRoots)) fail("unknown root key \"" + excerpt(rootText) + "\"");
+    size_t depth = 1, partLength = 0;
+    for (char c : path) {
+      if (c == '\\') {
+        ++depth;
+        partLength = 0;
+      } else if (++partLength > kMaxKeyNameLength) {
+        fail("a key name longer than " + std::to_string(kMaxKeyNameLength) + " characters");
+      }
+    }
+    if (depth > kMaxKeyDepth)
+      fail("a key more than " + std::to_string(kMaxKeyDepth) + " levels deep");
     std::optional<std::string> name = keyName(root->name, path);
     if (!name) fail("empty name in the key path");
     if (remove && *name == root->name) fail("a root key cannot be deleted");
-    edits_.push_back({remove ? Edit::DeleteKey : Edit::CreateKey, *name, {}, {}});
+    currentKey_ = std::make_shared<const std::string>(std::move(*name));
+    edits_.push_back({remove ? Edit::DeleteKey : Edit::CreateKey, currentKey_, {}, {}});
     section_ = remove ? Section::Deleted : Section::Key;
-    currentKey_ = std::move(*name);
   }
 
   void readValue(std::string_view line) {
@@ -333,7 +374,7 @@ class Parser {
   std::string_view line_;
   bool version5_ = false;
   Section section_ = Section::None;
-  std::string currentKey_;
+  std::shared_ptr<const std::string> currentKey_;
   std::vector<Edit> edits_;
 };
 
@@ -385,21 +426,27 @@ void RegFileRegistry::import(const std::filesystem::path& file) {
 }
 
 void RegFileRegistry::importText(std::string_view text, std::string_view origin) {
-  const std::string decoded = decodeText(text, origin);
-  for (Edit& edit : Parser(decoded, origin).run()) {
+  std::vector<Edit> edits;
+  try {
+    const std::string decoded = decodeText(text, origin);
+    edits = Parser(decoded, origin).run();
+  } catch (const std::bad_alloc&) {
+    throw RegFileError(std::string(origin) + ": too large to be read");
+  }
+  for (Edit& edit : edits) {
     switch (edit.kind) {
       case Edit::CreateKey:
-        // Each ancestor exists as well, down from the root.
-        for (size_t sep = edit.key.find('\\'); sep != std::string::npos;
-             sep = edit.key.find('\\', sep + 1)) {
-          keys_.try_emplace(edit.key.substr(0, sep));
-        }
-        keys_.try_emplace(edit.key);
+        // Its ancestors exist through it (see exists()): storing each of them whole would take
+        // memory growing with the square of the path's length.
+        keys_.try_emplace(*edit.key);
         break;
       case Edit::DeleteKey: {
+        // The parent stays, even where it existed only through this key.
+        const std::string& key = *edit.key;
+        if (exists(key)) keys_.try_emplace(key.substr(0, key.rfind('\\')));
         // The key and its subkeys: the entries that begin with "key\" sort right after it.
-        keys_.erase(edit.key);
-        const std::string below = edit.key + '\\';
+        keys_.erase(key);
+        const std::string below = key + '\\';
         auto first = keys_.lower_bound(below);
         auto last = first;
         while (last != keys_.end() && last->first.starts_with(below)) ++last;
@@ -407,19 +454,26 @@ void RegFileRegistry::importText(std::string_view text, std::string_view origin)
         break;
       }
       case Edit::SetValue:
-        keys_[edit.key].values[edit.valueName] = std::move(edit.value);
+        keys_[*edit.key].values[edit.valueName] = std::move(edit.value);
         break;
       case Edit::DeleteValue:
-        keys_[edit.key].values.erase(edit.valueName);
+        keys_[*edit.key].values.erase(edit.valueName);
         break;
     }
   }
 }
 
+bool RegFileRegistry::exists(const std::string& name) const {
+  if (keys_.count(name)) return true;
+  // A key also exists when a subkey was made: "name\..." sorts right after "name\".
+  auto below = keys_.lower_bound(name + '\\');
+  return below != keys_.end() && below->first.starts_with(name + '\\');
+}
+
 bool RegFileRegistry::keyExists(RootKey root, std::string_view path) const {
   std::optional<std::string> name = keyName(rootName(root), path);
   if (!name) return false;
-  return *name == rootName(root) || keys_.count(*name) != 0;
+  return *name == rootName(root) || exists(*name);
 }
 
 std::unique_ptr<RegistryKey> RegFileRegistry::openReadOnly(RootKey root,

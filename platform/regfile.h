@@ -53,7 +53,10 @@ class RegFileRegistry : public Registry {
   struct Key {
     std::map<std::string, RegValue> values;  // by lower-cased name; "" is the default value
   };
-  // Keys by "ROOT\lower\case\path"; every ancestor of a key exists as well.
+  // Whether a key is here or below a key that is.
+  bool exists(const std::string& name) const;
+
+  // Keys by "ROOT\lower\case\path" as the files made them; their ancestors exist through them.
   std::map<std::string, Key> keys_;
 };
 

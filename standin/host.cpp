@@ -19,9 +19,12 @@ std::string lower(std::string_view s) {
   return out;
 }
 
-bool ruleMatches(const Rule& r, std::string_view member, int32_t nth, std::span<const Arg> args) {
-  if (!host::sameName(r.member, member)) return false;
-  if (r.nth != 0 && r.nth != nth) return false;
+// `nth` counts the calls of the member, `nthOfAll` every call of the run.
+bool ruleMatches(const Rule& r, std::string_view member, int32_t nth, int32_t nthOfAll,
+                 std::span<const Arg> args) {
+  bool any = r.member == kAnyMember;
+  if (!any && !host::sameName(r.member, member)) return false;
+  if (r.nth != 0 && r.nth != (any ? nthOfAll : nth)) return false;
   if (r.whenText) {
     bool found = std::any_of(args.begin(), args.end(), [&](const Arg& a) {
       Variant v = a.value();
@@ -96,6 +99,7 @@ void Host::commitRules() {
 }
 
 int32_t Host::callCount(std::string_view member) const {
+  if (member == kAnyMember) return callsInRun_;
   auto it = counts_.find(lower(member));
   return it == counts_.end() ? 0 : it->second;
 }
@@ -109,6 +113,13 @@ Variant Host::call(std::string_view object, std::string_view canonical, std::str
                    host::CallKind kind, std::span<const Arg> args,
                    const std::function<Variant()>& body) {
   int32_t nth = ++counts_[lower(canonical)];
+  int32_t nthOfAll = ++callsInRun_;
+  struct AfterCall {
+    const std::function<void()>& f;
+    ~AfterCall() {
+      if (f) f();
+    }
+  } afterCall{afterCall_};
 
   LoggedCall entry;
   if (state_.logCalls) {
@@ -133,7 +144,7 @@ Variant Host::call(std::string_view object, std::string_view canonical, std::str
 
   const Rule* answer = nullptr;
   for (const Rule& r : state_.rules) {
-    if (!ruleMatches(r, canonical, nth, args)) continue;
+    if (!ruleMatches(r, canonical, nth, nthOfAll, args)) continue;
     if (r.kind == Rule::Kind::Fail) {
       AutomationError e(r.number, r.description, std::string(asCalled), std::string(kErrorSource));
       finish(Variant(), &e);
@@ -146,7 +157,8 @@ Variant Host::call(std::string_view object, std::string_view canonical, std::str
   try {
     result = answer ? answer->value : body();
     for (const Rule& r : state_.rules) {
-      if (r.kind != Rule::Kind::WriteBack || !ruleMatches(r, canonical, nth, args)) continue;
+      if (r.kind != Rule::Kind::WriteBack || !ruleMatches(r, canonical, nth, nthOfAll, args))
+        continue;
       if (r.argIndex >= 0 && static_cast<size_t>(r.argIndex) < args.size())
         args[r.argIndex].assign(r.value);
     }

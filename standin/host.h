@@ -61,7 +61,11 @@ class Host {
                      host::CallKind kind, std::span<const host::Arg> args,
                      const std::function<host::Variant()>& body);
 
-  // How many times a member has been called in this run.
+  // Runs after each member call, however it ended: a fault sweep takes the committed state
+  // after a given call there. It must not throw.
+  void setAfterCall(std::function<void()> f) { afterCall_ = std::move(f); }
+
+  // How many times a member has been called in this run; for kAnyMember, all calls.
   int32_t callCount(std::string_view member) const;
 
  private:
@@ -73,6 +77,8 @@ class Host {
   std::unique_ptr<platform::FileSystem> files_;
   std::vector<LoggedCall> calls_;
   std::unordered_map<std::string, int32_t> counts_;  // by lower-cased member name
+  int32_t callsInRun_ = 0;
+  std::function<void()> afterCall_;
 };
 
 }  // namespace vel::standin

@@ -115,7 +115,11 @@ struct Catalogue {
   bool inMenus(int32_t menuSet, std::string_view caption) const;
 };
 
-// A scripted answer or fault for calls of one member (any case).
+// A rule for this member stands for every member: its n-th call is the n-th call of the run,
+// whatever it calls (fault sweeps fail each call in turn).
+constexpr std::string_view kAnyMember = "*";
+
+// A scripted answer or fault for calls of one member (any case), or of any member.
 struct Rule {
   enum class Kind : uint8_t { Fail, Answer, WriteBack };
   Kind kind = Kind::Fail;

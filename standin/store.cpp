@@ -34,6 +34,48 @@ class BadRecord : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The host's documents nest six levels at most. Deeper input is refused before it is parsed:
+// printing a value (as error messages do) recurses once per level.
+constexpr size_t kMaxNesting = 64;
+// How much of an offending value an error message shows.
+constexpr size_t kMaxShown = 120;
+
+void checkNesting(std::string_view text) {
+  size_t depth = 0;
+  bool inText = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (inText) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        inText = false;
+    } else if (c == '"') {
+      inText = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxNesting)
+        throw BadRecord("nested deeper than " + std::to_string(kMaxNesting) + " levels");
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+}
+
+// A message cut to kMaxShown characters (the parser's own quote the token it stopped at).
+std::string cut(std::string text) {
+  if (text.size() > kMaxShown) text.replace(kMaxShown, std::string::npos, "...");
+  return text;
+}
+
+// A value as an error message shows it. A name cut short may end inside a character: the
+// replacement character stands for it.
+std::string shown(const json& j) {
+  return cut(j.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+std::string shownName(std::string_view name) {
+  return shown(json(std::string(name.substr(0, kMaxShown + 1))));
+}
+
 std::string journalName(uint64_t generation) {
   return "journal-" + std::to_string(generation) + ".jsonl";
 }
@@ -114,6 +156,7 @@ json parseJournalLine(std::string_view line) {
   if (ec != std::errc() || end != line.data() + 16) throw BadRecord("malformed checksum");
   std::string_view text = line.substr(kRecordOffset, line.size() - kRecordOffset - 1);
   if (crc32(text) != sum) throw BadRecord("checksum mismatch");
+  checkNesting(text);
   json record = json::parse(text, nullptr, false);
   if (record.is_discarded() || !record.is_object()) throw BadRecord("record is not a JSON object");
   return record;
@@ -132,7 +175,7 @@ double decodeNumber(const json& j) {
   if (j == "NaN") return std::numeric_limits<double>::quiet_NaN();
   if (j == "Infinity") return std::numeric_limits<double>::infinity();
   if (j == "-Infinity") return -std::numeric_limits<double>::infinity();
-  throw BadRecord("not a number: " + j.dump());
+  throw BadRecord("not a number: " + shown(j));
 }
 
 json encodeValue(const Variant& v) {
@@ -171,7 +214,7 @@ T integerIn(const json& j, std::string_view what) {
       return static_cast<T>(n);
   }
   throw BadRecord(std::string(what) + " is not a " + std::to_string(sizeof(T) * 8) +
-                  "-bit integer: " + j.dump());
+                  "-bit integer: " + shown(j));
 }
 
 Variant decodeValue(const json& j) {
@@ -201,11 +244,11 @@ Variant decodeValue(const json& j) {
     default:
       break;
   }
-  throw BadRecord("not a stored value: " + j.dump());
+  throw BadRecord("not a stored value: " + shown(j));
 }
 
 const json& member(const json& j, std::string_view name) {
-  if (!j.is_object()) throw BadRecord("expected an object, found " + j.dump());
+  if (!j.is_object()) throw BadRecord("expected an object, found " + shown(j));
   auto it = j.find(name);
   if (it == j.end()) throw BadRecord("missing \"" + std::string(name) + "\"");
   return *it;
@@ -228,11 +271,11 @@ bool boolOf(const json& j, std::string_view name) {
 }
 
 std::vector<std::string> textList(const json& j) {
-  if (!j.is_array()) throw BadRecord("expected a list of texts, found " + j.dump());
+  if (!j.is_array()) throw BadRecord("expected a list of texts, found " + shown(j));
   std::vector<std::string> out;
   out.reserve(j.size());
   for (const json& e : j) {
-    if (!e.is_string()) throw BadRecord("expected a text, found " + e.dump());
+    if (!e.is_string()) throw BadRecord("expected a text, found " + shown(e));
     out.push_back(e.get<std::string>());
   }
   return out;
@@ -269,14 +312,14 @@ json encodeContact(const Contact& c) {
 }
 
 Contact decodeContact(const json& j) {
-  if (!j.is_object()) throw BadRecord("a contact is not an object: " + j.dump());
+  if (!j.is_object()) throw BadRecord("a contact is not an object: " + shown(j));
   Contact c;
   c.values.reserve(j.size());
   for (const auto& [key, value] : j.items()) {
     int32_t id = 0;
     auto [end, ec] = std::from_chars(key.data(), key.data() + key.size(), id);
     if (ec != std::errc() || end != key.data() + key.size())
-      throw BadRecord("a contact's key is not a field identifier: \"" + key + "\"");
+      throw BadRecord("a contact's key is not a field identifier: " + shownName(key));
     Variant v = decodeValue(value);
     if (!v.isEmpty()) c.values.emplace_back(id, std::move(v));
   }
@@ -442,7 +485,7 @@ Rule decodeRule(const json& j) {
   std::string kind = textOf(j, "kind");
   auto it = std::find_if(kRuleKinds.begin(), kRuleKinds.end(),
                          [&](const auto& k) { return k.second == kind; });
-  if (it == kRuleKinds.end()) throw BadRecord("unknown rule kind \"" + kind + "\"");
+  if (it == kRuleKinds.end()) throw BadRecord("unknown rule kind " + shownName(kind));
   r.kind = it->first;
   r.member = textOf(j, "member");
   r.nth = intOf(j, "nth");
@@ -498,7 +541,7 @@ LoggedCall decodeCall(const json& j) {
   std::string kind = textOf(j, "kind");
   auto k = std::find_if(kCallKinds.begin(), kCallKinds.end(),
                         [&](host::CallKind x) { return host::callKindName(x) == kind; });
-  if (k == kCallKinds.end()) throw BadRecord("unknown call kind \"" + kind + "\"");
+  if (k == kCallKinds.end()) throw BadRecord("unknown call kind " + shownName(kind));
   c.kind = *k;
   for (const json& a : listOf(j, "args")) {
     LoggedArg arg;
@@ -507,7 +550,7 @@ LoggedCall decodeCall(const json& j) {
     std::string type = textOf(a, "refType");
     auto t = std::find_if(kVarTypes.begin(), kVarTypes.end(),
                           [&](VarType x) { return host::typeName(x) == type; });
-    if (t == kVarTypes.end()) throw BadRecord("unknown reference type \"" + type + "\"");
+    if (t == kVarTypes.end()) throw BadRecord("unknown reference type " + shownName(type));
     arg.refType = *t;
     arg.after = decodeValue(member(a, "after"));
     c.args.push_back(std::move(arg));
@@ -652,9 +695,14 @@ Snapshot loadSnapshot(const fs::path& path) {
 
   json root;
   try {
+    checkNesting(*text);
+  } catch (const BadRecord& e) {
+    throw StoreError(path.string() + ": " + e.what());
+  }
+  try {
     root = json::parse(*text, onEvent);
   } catch (const json::exception& e) {
-    throw StoreError(path.string() + " is not a valid snapshot: " + e.what());
+    throw StoreError(path.string() + " is not a valid snapshot: " + cut(e.what()));
   }
   if (!root.is_object() || root.value("format", json()) != kFormat)
     throw StoreError(path.string() + " is not a stand-in host snapshot");
@@ -662,7 +710,7 @@ Snapshot loadSnapshot(const fs::path& path) {
   Snapshot snap;
   try {
     if (intOf(root, "version") != kFormatVersion)
-      throw BadRecord("format version " + member(root, "version").dump() + " is not " +
+      throw BadRecord("format version " + shown(member(root, "version")) + " is not " +
                       std::to_string(kFormatVersion));
     const json& gen = member(root, "generation");
     if (!gen.is_number_unsigned()) throw BadRecord("\"generation\" is not a generation number");
@@ -683,7 +731,7 @@ Snapshot loadSnapshot(const fs::path& path) {
       db.contacts = std::move(tables[i]);
       std::string name = db.name;
       if (!snap.state.databases.emplace(name, std::move(db)).second)
-        throw BadRecord("database \"" + name + "\" is there twice");
+        throw BadRecord("database " + shownName(name) + " is there twice");
     }
   } catch (const BadRecord& e) {
     throw StoreError(path.string() + ": " + e.what());
@@ -697,7 +745,7 @@ Database& databaseNamed(HostState& state, const std::string& name) {
   if (auto it = state.databases.find(name); it != state.databases.end()) return it->second;
   for (auto& [key, db] : state.databases)
     if (host::sameName(key, name)) return db;
-  throw BadRecord("no database \"" + name + "\"");
+  throw BadRecord("no database " + shownName(name));
 }
 
 void applyRecord(HostState& state, const json& rec) {
@@ -731,7 +779,7 @@ void applyRecord(HostState& state, const json& rec) {
   } else if (op == "rules") {
     state.rules = decodeRules(member(rec, "rules"));
   } else {
-    throw BadRecord("unknown operation \"" + op + "\"");
+    throw BadRecord("unknown operation " + shownName(op));
   }
 }
 
@@ -753,7 +801,7 @@ size_t readLines(const fs::path& path, const std::string& text, Take take) {
       throw StoreError(path.string() + " line " + std::to_string(line) + ": " + e.what());
     } catch (const json::exception& e) {
       if (last) break;
-      throw StoreError(path.string() + " line " + std::to_string(line) + ": " + e.what());
+      throw StoreError(path.string() + " line " + std::to_string(line) + ": " + cut(e.what()));
     }
     pos = nl + 1;
     ++line;
@@ -951,6 +999,7 @@ std::vector<LoggedCall> Store::readCallLog(const fs::path& folder) {
   std::vector<LoggedCall> calls;
   if (!text) return calls;
   readLines(path, *text, [&](std::string_view line) {
+    checkNesting(line);
     json j = json::parse(line, nullptr, false);
     if (j.is_discarded()) throw BadRecord("not a JSON line");
     calls.push_back(decodeCall(j));

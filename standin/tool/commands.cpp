@@ -196,18 +196,21 @@ std::string typeLabel(int32_t type) {
 }
 
 std::string describeRule(const Rule& r) {
+  bool any = r.member == kAnyMember;
   std::string when = r.nth ? "call " + std::to_string(r.nth) : "every call";
+  if (any) when += " of the run";
   if (r.whenText) when += ", when text \"" + *r.whenText + "\"";
+  const std::string who = any ? "any member" : r.member;
   std::string s;
   switch (r.kind) {
     case Rule::Kind::Fail:
-      s = "fail " + r.member + " (" + when + "): " + hex(r.number) + " \"" + r.description + "\"";
+      s = "fail " + who + " (" + when + "): " + hex(r.number) + " \"" + r.description + "\"";
       break;
     case Rule::Kind::Answer:
-      s = "answer " + r.member + " (" + when + "): " + host::describe(r.value);
+      s = "answer " + who + " (" + when + "): " + host::describe(r.value);
       break;
     case Rule::Kind::WriteBack:
-      s = "writeback " + r.member + " (" + when + "): argument " + std::to_string(r.argIndex) +
+      s = "writeback " + who + " (" + when + "): argument " + std::to_string(r.argIndex) +
           " := " + host::describe(r.value);
       break;
   }
@@ -524,10 +527,13 @@ void cmdFault(const std::string& dir, const Parsed& p, std::ostream& out) {
     return;
   }
   if (action != "add") throw UsageError("unknown fault action '" + action + "'");
-  if (p.positional.size() != 3) throw UsageError("fault add takes a kind and a member");
+  bool any = p.flag("--any-member");
+  if (p.positional.size() != (any ? 2u : 3u))
+    throw UsageError(any ? "fault add --any-member takes a kind and no member"
+                         : "fault add takes a kind and a member");
   const std::string& kind = p.positional[1];
   Rule r;
-  r.member = p.positional[2];
+  r.member = any ? std::string(kAnyMember) : p.positional[2];
   if (auto v = p.value("--nth")) {
     r.nth = parseNumber<int32_t>(*v, "--nth");
     if (r.nth < 1) throw UsageError("--nth counts calls from 1");
@@ -634,12 +640,13 @@ const std::vector<Command>& commands() {
        cmdCalls},
       {"fault",
        "fault DIR add fail MEMBER [--nth N] [--when TEXT] --number X [--description TEXT]\n"
+       "       standin fault DIR add fail --any-member --nth N --number X [--description TEXT]\n"
        "       standin fault DIR add answer MEMBER [--nth N] [--when TEXT] --value V\n"
        "       standin fault DIR add writeback MEMBER --arg I --value V [--nth N] [--when TEXT]\n"
        "       standin fault DIR list|clear\n"
        "         V: true, false, empty, null, int:N, i2:N or text:S; X: decimal or 0x...",
        "scripted faults and answers",
-       {{"--nth", "--when", "--number", "--description", "--value", "--arg"}, {}},
+       {{"--nth", "--when", "--number", "--description", "--value", "--arg"}, {"--any-member"}},
        1,
        3,
        cmdFault},

@@ -48,8 +48,14 @@ TEST(ParseRecords, FieldsAndRecords) {
     std::optional<SettingsTable> expected;
   };
   const SettingsTable oneToEight({numbers(1)});
+  std::string mostRecords;
+  for (int i = 0; i < kMaxSettingsRecords; ++i) mostRecords += ",,,,,,,\r\n";
   const std::vector<Case> cases = {
       {"one record", "1,2,3,4,5,6,7,8\r\n", oneToEight},
+      {"the most records a file may hold", mostRecords,
+       SettingsTable(std::vector<Row>(kMaxSettingsRecords))},
+      {"one record more", mostRecords + "1,2,3,4,5,6,7,8\r\n", std::nullopt},
+      {"eight megabytes of commas", std::string(8 << 20, ','), std::nullopt},
       {"one record without a line end", "1,2,3,4,5,6,7,8", oneToEight},
       {"a record split over three lines", "1,2,3\r\n4,5\r\n6,7,8\r\n", oneToEight},
       {"line ends separate like commas, LF alone too", "1\n2\n3\n4\n5\n6\n7\n8\n", oneToEight},

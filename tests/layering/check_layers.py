@@ -19,10 +19,10 @@ CONTRACTS = {
     "forms": ["forms/win32/", "forms/headless/"],
     "platform": ["platform/win32/", "platform/posix/"],
 }
-PROGRAMS = ["standin/", "seekmark/", "agewright/", "menuwright/", "demo/", "e2e/", "bench/"]
+PROGRAMS = ["standin/", "seekmark/", "agewright/", "menuwright/", "demo/", "e2e/", "bench/", "fuzz/"]
 # Folders whose code talks to Windows itself.
 WINDOWS_FOLDERS = {"win32", "com", "comserver"}
-MAY_REACH_STANDIN = ("standin/", "tests/", "demo/", "bench/", "e2e/")
+MAY_REACH_STANDIN = ("standin/", "tests/", "demo/", "bench/", "e2e/", "fuzz/")
 
 
 def sources():

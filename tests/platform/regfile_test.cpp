@@ -131,6 +131,12 @@ TEST(RegFileParse, FileEncodings) {
 // ---------------------------------------------------------------------------------------------
 // Malformed files: the error names the file and the line.
 
+std::string repeated(const std::string& part, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += part;
+  return out;
+}
+
 struct MalformedCase {
   const char* name;
   std::string file;
@@ -174,6 +180,10 @@ const MalformedCase kMalformedCases[] = {
     {"lone surrogate", kVersion5 + R"("S"=hex(1):00,d8)", 4, "not UTF-16LE"},
     {"unknown data", kRegedit4 + R"("A"=str:"x")", 4, "expected a quoted text"},
     {"stray line", kRegedit4 + "\"A\"=\"b\"\nBinRoot=C:\\ACT", 5, "expected a [KEY]"},
+    {"key name of 256 characters", "REGEDIT4\n[HKLM\\Software\\" + std::string(256, 'k') + "]", 2,
+     "key name longer than 255 characters"},
+    {"key 513 levels deep", "REGEDIT4\n[HKLM" + repeated("\\k", 513) + "]", 2,
+     "more than 512 levels deep"},
 };
 
 TEST(RegFileParse, MalformedLinesNameFileAndLine) {
@@ -191,6 +201,63 @@ TEST(RegFileParse, MalformedLinesNameFileAndLine) {
           << "expected it to say: " << c.says << "\ngot: " << message;
     }
   }
+}
+
+TEST(RegFileParse, ErrorsQuoteABoundedExcerptOfTheLine) {
+  struct Row {
+    const char* name;
+    std::string line;
+    std::string quoted;
+  } rows[] = {
+      {"a line of a megabyte", "\"A\"=" + std::string(1 << 20, 'x'),
+       ": \"A\"=" + std::string(76, 'x') + "..."},
+      {"binary bytes", std::string("\"A\"=\x01\xFF\0z", 8), ": \"A\"=\\x01\\xFF\\x00z"},
+      {"a line of binary bytes", "\"A\"=" + std::string(1000, '\x19'),
+       ": \"A\"=" +
+           [] {
+             std::string shown;
+             for (int i = 0; i < 19; ++i) shown += "\\x19";
+             return shown + "...";
+           }()},
+      {"an unknown root of a megabyte", "[" + std::string(1 << 20, 'R') + "]",
+       ": unknown root key \"RRRRRRRRRR"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RegFileRegistry registry;
+    try {
+      registry.importText(kRegedit4 + row.line + "\n", "bad.reg");
+      ADD_FAILURE() << "expected RegFileError";
+    } catch (const RegFileError& e) {
+      const std::string message = e.what();
+      EXPECT_LT(message.size(), 300u) << message.substr(0, 400);
+      EXPECT_NE(message.find(row.quoted), std::string::npos) << message;
+    }
+  }
+}
+
+TEST(RegFileImport, TheDeepestLongestKeyIsHeldAndItsAncestorsExist) {
+  // 512 levels of 255 characters: a line of 130 KB, held once rather than once per ancestor.
+  const std::string part(255, 'n');
+  RegFileRegistry registry;
+  registry.importText("REGEDIT4\n[HKLM" + repeated("\\" + part, 512) + "]\n\"V\"=\"deep\"\n");
+  EXPECT_TRUE(registry.keyExists(RootKey::LocalMachine, part));
+  EXPECT_TRUE(registry.keyExists(RootKey::LocalMachine, repeated(part + "\\", 300)));
+  EXPECT_FALSE(registry.keyExists(RootKey::LocalMachine, part + "\\other"));
+  auto deepest = registry.openReadOnly(RootKey::LocalMachine, repeated(part + "\\", 512));
+  ASSERT_NE(deepest, nullptr);
+  EXPECT_EQ(deepest->readString("V"), "deep");
+}
+
+TEST(RegFileImport, DeletingAKeyMadeOnlyByItsSubkeyKeepsTheParent) {
+  RegFileRegistry registry;
+  registry.importText("REGEDIT4\n[HKLM\\A\\B\\C]\n");
+  registry.importText("REGEDIT4\n[-HKLM\\A\\B]\n[-HKLM\\X\\Y]\n");
+  EXPECT_TRUE(registry.keyExists(RootKey::LocalMachine, "A"));
+  EXPECT_FALSE(registry.keyExists(RootKey::LocalMachine, "A\\B"));
+  EXPECT_FALSE(registry.keyExists(RootKey::LocalMachine, "A\\B\\C"));
+  EXPECT_FALSE(registry.keyExists(RootKey::LocalMachine, "X"))
+      << "deleting a missing key makes none";
 }
 
 TEST(RegFileParse, FailedImportChangesNothing) {

@@ -658,6 +658,87 @@ TEST_F(StoreTest, TheCallLogDropsATornLastLineAndRejectsADamagedOne) {
   }
 }
 
+// --- Input of any depth or size --------------------------------------------------------------
+
+std::string nested(size_t depth, const std::string& inner = "1") {
+  return std::string(depth, '[') + inner + std::string(depth, ']');
+}
+
+// A journal line with a correct checksum around any record text.
+std::string journalLineOf(const std::string& record) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (unsigned char b : record) {
+    c ^= b;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
+  char sum[9];
+  std::snprintf(sum, sizeof sum, "%08x", c ^ 0xFFFFFFFFu);
+  return std::string("{\"sum\":\"") + sum + "\",\"rec\":" + record + "}\n";
+}
+
+const std::string kSnapshotHead =
+    "{\"format\":\"velmora-standin-host\",\"version\":1,\"generation\":1,\"logCalls\":true,";
+
+TEST_F(StoreTest, InputOfAnyDepthOrSizeGivesTheLoadersOwnErrorInFewWords) {
+  const std::string huge(1 << 20, 'x');
+  const std::string deep = nested(100000);
+  struct Row {
+    const char* name;
+    const char* file;  // "host.json", "journal" (a record after one good line) or "calls"
+    std::string text;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"a snapshot nested 100,000 levels", "host.json", kSnapshotHead + "\"ui\":" + deep + "}",
+       "nested deeper than 64 levels"},
+      {"a contact value nested 100,000 levels", "host.json",
+       kSnapshotHead + "\"databases\":[{\"name\":\"L\",\"contacts\":[{\"1\":" + deep + "}]}]}",
+       "nested deeper than 64 levels"},
+      {"brackets inside a text do not count", "host.json",
+       kSnapshotHead + "\"ui\":\"" + std::string(100000, '[') + "\"}", "expected an object"},
+      {"a snapshot value of a megabyte", "host.json",
+       kSnapshotHead + "\"ui\":{\"ready\":true,\"openDatabase\":\"\",\"focusedField\":\"" + huge +
+           "\"}}",
+       "is not a 32-bit integer"},
+      {"a snapshot cut inside a text of a megabyte", "host.json",
+       kSnapshotHead + "\"ui\":\"" + huge, "is not a valid snapshot"},
+      {"a journal record nested 100,000 levels", "journal",
+       journalLineOf("{\"op\":\"lookup\",\"lookup\":" + deep + "}"), "nested deeper than"},
+      {"a journal record with a megabyte in the wrong place", "journal",
+       journalLineOf("{\"op\":\"lookup\",\"lookup\":{\"x\":\"" + huge + "\"}}"),
+       "expected a list of texts"},
+      {"a journal record of an unknown operation a megabyte long", "journal",
+       journalLineOf("{\"op\":\"" + huge + "\"}"), "unknown operation"},
+      {"a call log line nested 100,000 levels", "calls", deep + "\n" + deep + "\n",
+       "nested deeper than"},
+  };
+  constexpr size_t kMessageRoom = 400;  // the file's path, the line, and a bounded excerpt
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(dir());
+    Store::create(dir(), sampleHost(2));
+    std::string what;
+    try {
+      if (std::string(row.file) == "calls") {
+        writeFile(dir() / "calls.jsonl", row.text);
+        Store::readCallLog(dir());
+      } else {
+        if (std::string(row.file) == "host.json") writeFile(dir() / "host.json", row.text);
+        if (std::string(row.file) == "journal") {
+          auto lines = twoCommits();
+          writeFile(journal(1), lines.first + row.text + lines.second);
+        }
+        reopen();
+      }
+      ADD_FAILURE() << "loaded";
+    } catch (const StoreError& e) {
+      what = e.what();
+    }
+    EXPECT_NE(what.find(row.message), std::string::npos) << what.substr(0, 1000);
+    EXPECT_LT(what.size(), dir().string().size() + kMessageRoom) << what.substr(0, 1000);
+  }
+}
+
 TEST_F(StoreTest, ClearingTheCallLogLeavesAnOpenHostLogging) {
   Store::create(dir(), sampleHost());
   HostState s;

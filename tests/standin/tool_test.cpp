@@ -267,16 +267,19 @@ TEST_F(ToolTest, FaultRulesRoundTrip) {
   ok({"fault", dir(), "add", "writeback", "AuxSubMenuExists", "--arg", "3", "--value", "i2:-7"});
   ok({"fault", dir(), "add", "answer", "GetOpenDBName", "--value", "text:Other DB"});
   ok({"fault", dir(), "add", "fail", "MoveNext", "--number", "-2147352567"});
+  ok({"fault", dir(), "add", "fail", "--any-member", "--nth", "7", "--number", "0x80004005"});
 
   EXPECT_EQ(ok({"fault", dir(), "list"}),
             "1. fail IsReady (call 2): 0x80004005 \"Unspecified error\"\n"
             "2. answer AuxCommandExists (every call, when text \"Contains Loo&kup\"): Int32(1)\n"
             "3. writeback AuxSubMenuExists (every call): argument 3 := Int16(-7)\n"
             "4. answer GetOpenDBName (every call): Text(\"Other DB\")\n"
-            "5. fail MoveNext (every call): 0x80020009 \"\"\n");
+            "5. fail MoveNext (every call): 0x80020009 \"\"\n"
+            "6. fail any member (call 7 of the run): 0x80004005 \"\"\n");
 
   std::vector<Rule> rules = state().rules;
-  ASSERT_EQ(rules.size(), 5u);
+  ASSERT_EQ(rules.size(), 6u);
+  EXPECT_EQ(rules[5].member, kAnyMember);
   EXPECT_EQ(rules[0].kind, Rule::Kind::Fail);
   EXPECT_EQ(rules[0].number, host::hr::kFail);
   EXPECT_EQ(rules[0].nth, 2);
