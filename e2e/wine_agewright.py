@@ -1,6 +1,8 @@
 """Agewright.exe under Wine: the age update through its dialogs."""
 
 import datetime
+import json
+import pathlib
 import re
 
 from winetest import check, contacts, ended, expect, install, program
@@ -56,6 +58,25 @@ def up_to_date(row, today):
 def stale_rows(rows, today):
     """The unique identifiers of the contacts with an age that is not today's."""
     return {row[0] for row in rows if up_to_date(row, today) is False}
+
+
+def relabel(host, labels):
+    """Gives fields of the host's databases new labels, in its snapshot; no program may have
+    the host open."""
+    f = pathlib.Path(host.folder) / "host.json"
+    data = json.loads(f.read_text(encoding="utf-8"))
+    for db in data["databases"]:
+        for field in db["fields"]:
+            field["label"] = labels.get(field["id"], field["label"])
+    f.write_text(json.dumps(data), encoding="utf-8")
+
+
+def settings(folder, rows, encoding="cp1252"):
+    """Writes Ledger.dws beside the program: one record of eight cells per row, texts quoted,
+    in the system's code page."""
+    cell = lambda v: f'"{v}"' if isinstance(v, str) else str(v)
+    text = "".join(",".join(cell(v) for v in row) + "\r\n" for row in rows)
+    (folder / "Ledger.dws").write_bytes(text.encode(encoding))
 
 
 def check_frame(d, caption, wants, screen=(1024, 768)):
@@ -223,5 +244,36 @@ def test_agewright_missing_settings(c):
     expect(contacts(host, FIELDS), before, "the contacts")
 
 
-TESTS = [test_agewright_all_contacts, test_agewright_current_lookup, test_agewright_cancel,
+def test_agewright_settings_in_code_page(c):
+    """Ledger.dws is plain text in the ANSI code page (1252 in the test prefix): fields named
+    by labels with letters beyond ASCII are found and updated."""
+    host = c.host("agewright-codepage", "--contacts", 12, "--seed", 6)
+    labels = {1080: "Date de naissance (\u00e9)", 1081: "\u00c2ge",
+              1082: "F\u00f8dselsdato \u00e6gtef\u00e6lle", 1083: "\u00c5lder p\u00e5 make \u20ac"}
+    relabel(host, labels)
+    folder = install(c, "Agewright.exe")
+    settings(folder, [["Contact", "Birth Date", 2, labels[1080], "Age", labels[1081], "", ""],
+                      ["Spouse", "Spouse Birth Date", 2, labels[1082], "Spouse Age", labels[1083],
+                       "", ""],
+                      ["Child 1", "Child 1 Birth Date", 2, 1084, "Child 1 Age", 1085, "", ""]])
+    today = datetime.date.today()
+    before = contacts(host, FIELDS)
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        d("click", OPTIONS, "Command1")
+        # A label read wrongly is an unknown field: the run would end with an error report.
+        expect(ended(proc, 60), 0, "Agewright exit code")
+    updated = 0
+    for row, old in zip(contacts(host, FIELDS), before):
+        for i, ((birth, age), (_, old_age)) in enumerate(zip(ages(row), ages(old))):
+            want = age_on(today, birth)
+            if i < 3 and want is not None:
+                expect(age, str(want), f"{row[0]} age beside {birth} (row {i})")
+                updated += old_age != age
+            else:
+                expect(age, old_age, f"{row[0]} age of row {i}, not in the settings")
+    check(updated >= 6, f"labelled rows were updated ({updated} ages changed)")
+
+
+TESTS = [test_agewright_all_contacts, test_agewright_settings_in_code_page, test_agewright_current_lookup, test_agewright_cancel,
          test_agewright_progress_and_cancel, test_agewright_missing_settings]

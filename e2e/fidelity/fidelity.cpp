@@ -571,6 +571,11 @@ int main() {
                 static_cast<unsigned long>(user));
     return 2;
   }
+  // Plain text files (the settings file) are in the ANSI code page; the tests write theirs in
+  // Windows-1252, the western code page the portable backend takes too.
+  std::printf("ANSI code page %u, user locale 0x%04lX\n", GetACP(),
+              static_cast<unsigned long>(user));
+  if (GetACP() != 1252) return 2;
 
   const platform::PortableRegional portableRules;
   int failures = 0, known = 0;
