@@ -65,6 +65,21 @@ HWND findTop(const std::string& caption) {
   return f.hits.empty() ? nullptr : f.hits.front();
 }
 
+HWND findNamedTop(const std::string& name) {
+  struct Search {
+    std::string name;
+    HWND hit = nullptr;
+    static BOOL CALLBACK next(HWND h, LPARAM p) {
+      auto* s = reinterpret_cast<Search*>(p);
+      if (!IsWindowVisible(h) || controlName(h) != s->name) return TRUE;
+      s->hit = h;
+      return FALSE;
+    }
+  } search{name};
+  EnumWindows(Search::next, reinterpret_cast<LPARAM>(&search));
+  return search.hit;
+}
+
 HWND waitTop(const std::string& caption, double seconds) {
   DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
   for (;;) {
@@ -229,7 +244,8 @@ std::string run(const std::vector<std::string>& a) {
       throw std::runtime_error(cmd + ": needs " + std::to_string(n - 1) + " arguments");
   };
   auto top = [&](size_t i) {
-    HWND h = findTop(a[i]);
+    // "@Form1" names a window by its form name, for a window without a caption.
+    HWND h = a[i].starts_with("@") ? findNamedTop(a[i].substr(1)) : findTop(a[i]);
     if (!h) throw std::runtime_error("no window \"" + a[i] + "\"");
     return h;
   };
@@ -418,6 +434,21 @@ std::string run(const std::vector<std::string>& a) {
       << " modalframe=" << ((ex & WS_EX_DLGMODALFRAME) ? 1 : 0) << " taskbar=" << (taskbar ? 1 : 0)
       << " client=" << r.right - r.left << "x" << r.bottom - r.top;
     return o.str();
+  }
+  if (cmd == "taskbar") {  // the title the taskbar button and the task switcher show for a window
+    need(2);
+    HWND h = top(1);
+    // An unowned window is listed unless it is a tool window; WS_EX_APPWINDOW lists any. An
+    // owned window has no button of its own: its root owner's stands for it.
+    auto listed = [](HWND w) {
+      LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+      return IsWindowVisible(w) &&
+             ((ex & WS_EX_APPWINDOW) || (!GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW)));
+    };
+    HWND root = GetAncestor(h, GA_ROOTOWNER);
+    HWND button = listed(h) ? h : (root && listed(root)) ? root : nullptr;
+    if (!button) throw std::runtime_error("no taskbar button stands for \"" + a[1] + "\"");
+    return escape(windowText(button));
   }
   if (cmd == "sleep") {
     need(2);
