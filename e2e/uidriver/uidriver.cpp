@@ -445,9 +445,14 @@ std::string run(const std::vector<std::string>& a) {
       return IsWindowVisible(w) &&
              ((ex & WS_EX_APPWINDOW) || (!GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW)));
     };
-    HWND root = GetAncestor(h, GA_ROOTOWNER);
+    // GA_ROOTOWNER follows GetParent, which skips the owner of a window without WS_POPUP.
+    HWND root = h;
+    while (HWND owner = GetWindow(root, GW_OWNER)) root = owner;
     HWND button = listed(h) ? h : (root && listed(root)) ? root : nullptr;
-    if (!button) throw std::runtime_error("no taskbar button stands for \"" + a[1] + "\"");
+    if (!button)
+      throw std::runtime_error("no taskbar button stands for \"" + a[1] + "\" (root owner \"" +
+                               (root ? windowText(root) : std::string("none")) + "\", visible " +
+                               std::to_string(root && IsWindowVisible(root)) + ")");
     return escape(windowText(button));
   }
   if (cmd == "sleep") {

@@ -153,8 +153,10 @@ class FormPeer : public Win32Peer {
           tabOrdered_ = true;
           EnableWindow(hwnd(), takesInput(form_));
         }
-        ShowWindow(hwnd(), form_.visible() ? SW_SHOW : SW_HIDE);
+        // The button first: showing may activate the form, and its first activation may run
+        // a whole job, message boxes and all.
         ui().formsChanged();
+        ShowWindow(hwnd(), form_.visible() ? SW_SHOW : SW_HIDE);
         break;
       case Prop::Enabled:
         EnableWindow(hwnd(), takesInput(form_));

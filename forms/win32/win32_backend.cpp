@@ -160,7 +160,7 @@ void Win32Backend::setTitle(std::string_view title) {
 void Win32Backend::formsChanged() {
   bool wanted = false;
   for (Form* f : forms_)
-    if (f->showInTaskbar() && IsWindowVisible(Win32Peer::windowOf(f))) wanted = true;
+    if (f->showInTaskbar() && f->visible()) wanted = true;
   if (wanted == appWindowShown_) return;
   appWindowShown_ = wanted;
   ShowWindow(static_cast<HWND>(appWindow_), wanted ? SW_SHOWNOACTIVATE : SW_HIDE);

@@ -41,7 +41,7 @@ class Win32Backend : public Backend {
   // the class libraries the programs were written for. It has no size, and it is shown only
   // while a form that belongs in the taskbar is.
   void* applicationWindow() const { return appWindow_; }
-  // A form was shown or hidden, or has gone: the application window follows.
+  // A form is being shown or hidden, or has gone: the application window follows.
   void formsChanged();
   // Where a window placed at these 96-dpi pixels goes on this screen: scaled, and moved into the
   // work area when it would leave it (a position made for one screen size must not put the
