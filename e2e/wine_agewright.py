@@ -4,8 +4,9 @@ import datetime
 import json
 import pathlib
 import re
+import subprocess
 
-from winetest import check, contacts, ended, expect, install, program
+from winetest import WINE, check, contacts, ended, expect, install, program
 
 
 AGE_FIELDS = [(1080, 1081), (1082, 1083), (1084, 1085), (1086, 1087), (1088, 1089), (1090, 1091)]
@@ -275,5 +276,52 @@ def test_agewright_settings_in_code_page(c):
     check(updated >= 6, f"labelled rows were updated ({updated} ages changed)")
 
 
-TESTS = [test_agewright_all_contacts, test_agewright_settings_in_code_page, test_agewright_current_lookup, test_agewright_cancel,
+def test_agewright_regional_settings(c):
+    """CalculateAge reads dates as the user's locale does. Wine 8 takes the user locale from
+    LC_ALL (en-GB: dd/MM/yyyy, de-DE: d.M.yyyy); it ignores HKCU\\Control Panel\\International.
+    The same birth dates, typed as each user types them, give the same ages; a text in the
+    other user's form is skipped (a dot separates times in en-GB, English month names mean
+    nothing in de-DE)."""
+    folder = install(c, "Agewright.exe")
+    today = datetime.date.today()
+    born = {1080: (1960, 1, 3), 1082: (1961, 12, 25)}
+    typed = {"en_GB.UTF-8": {1080: "3/1/1960", 1082: "25/12/1961", 1084: "25.12.1990"},
+             "de_DE.UTF-8": {1080: "03.01.1960", 1082: "25.12.1961", 1084: "March 1, 1990"}}
+    ages_seen = {}
+    saved = c.prefix.env["LC_ALL"]
+    try:
+        for locale, texts in typed.items():
+            host = c.host("agewright-" + locale.split(".")[0], "--contacts", 2, "--seed", 3)
+            uid = contacts(host, [1])[0][0]
+            for field, text in texts.items():
+                host("set", uid, field, text)
+                host("set", uid, field + 1, "untouched")
+            c.prefix.stop()  # the locale is taken when Wine starts
+            c.prefix.env["LC_ALL"] = locale
+            # The order of an ambiguous date, read as CalculateAge reads it (ages alone cannot
+            # tell 3 January from 1 March on every day of the year).
+            probe = subprocess.run([WINE, str(c.prefix.bin / "fidelity.exe"), "--parse",
+                                    texts[1080]], env=c.prefix.env, capture_output=True,
+                                   text=True, timeout=60).stdout.splitlines()
+            check(probe[0].startswith("locale " + locale[:5].replace("_", "-")),
+                  f"the user locale under LC_ALL={locale}: {probe[0]}")
+            expect(probe[1], texts[1080] + "\t1960-01-03 00:00:00", f"{texts[1080]!r} read")
+            with program(c, folder / "Agewright.exe", host) as (proc, d):
+                d("wait", OPTIONS, 30)
+                d("click", OPTIONS, "Command1")
+                expect(ended(proc, 60), 0, f"Agewright exit code under {locale}")
+            row = next(r for r in contacts(host, FIELDS) if r[0] == uid)
+            got = {f: row[FIELDS.index(f + 1)] for f in texts}
+            for field, (y, m, dd) in born.items():
+                want = today.year - y - ((today.month, today.day) < (m, dd))
+                expect(got[field], str(want), f"age beside {texts[field]!r} under {locale}")
+            expect(got[1084], "untouched", f"age beside {texts[1084]!r} under {locale}")
+            ages_seen[locale] = got
+    finally:
+        c.prefix.stop()
+        c.prefix.env["LC_ALL"] = saved
+    expect(ages_seen["de_DE.UTF-8"], ages_seen["en_GB.UTF-8"], "the ages under both locales")
+
+
+TESTS = [test_agewright_all_contacts, test_agewright_regional_settings, test_agewright_settings_in_code_page, test_agewright_current_lookup, test_agewright_cancel,
          test_agewright_progress_and_cancel, test_agewright_missing_settings]
