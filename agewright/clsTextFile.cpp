@@ -228,13 +228,14 @@ std::optional<SettingsTable> parseRecords(std::string_view text) try {
   return std::nullopt;  // a failure like any other: the empty result
 }
 
-std::string formatRecords(const SettingsTable& table) {
+std::string formatRecords(const SettingsTable& table, const platform::CodePage* codePage) {
   std::string out;
   for (int row = 0; row < table.rowCount(); ++row) {
     for (int col = 0; col < kColumns; ++col) {
       if (col) out += ',';
       try {
-        out += formatCell(table.at(col, row));
+        std::string cell = formatCell(table.at(col, row));
+        out += codePage ? codePage->fromUtf8(cell) : cell;
       } catch (const std::invalid_argument& e) {
         throw std::invalid_argument("The settings file cannot hold " + std::string(e.what()) +
                                     " (column " + std::to_string(col) + ", row " +
@@ -259,11 +260,15 @@ std::optional<SettingsTable> clsTextFile::ReadFile(const std::string& TextFilena
     showStop_("There is no Datewell Settings (.dws) file for " + TextFilename + " Cannot Update");
     return std::nullopt;
   }
-  return parseRecords(*text);
+  try {
+    return parseRecords(codePage_.toUtf8(*text));
+  } catch (const platform::CodePageError&) {
+    return std::nullopt;  // not text in the system's code page: unreadable, silent
+  }
 }
 
 void clsTextFile::WriteFile(const std::string& TextFilename, const SettingsTable& DataArray) {
-  files_.writeAll(TextFilename, formatRecords(DataArray));
+  files_.writeAll(TextFilename, formatRecords(DataArray, &codePage_));
 }
 
 }  // namespace vel::agewright

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/variant.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace vel::agewright {
@@ -39,28 +40,33 @@ class SettingsTable {
 
 class clsTextFile {
  public:
-  // `showStop` shows a message box with the stop icon, titled with the program's title.
-  clsTextFile(platform::FileSystem& files, std::function<void(const std::string&)> showStop)
-      : files_(files), showStop_(std::move(showStop)) {}
+  // `showStop` shows a message box with the stop icon, titled with the program's title. The
+  // file is plain text in `codePage`, the system's unless told otherwise.
+  clsTextFile(platform::FileSystem& files, std::function<void(const std::string&)> showStop,
+              const platform::CodePage& codePage = platform::systemCodePage())
+      : files_(files), showStop_(std::move(showStop)), codePage_(codePage) {}
 
   // The table, or nothing when reading fails anywhere: a missing file (after telling the user),
-  // an unreadable one, an empty one, or one whose fields end inside a record.
+  // an unreadable one (bytes the code page cannot read among them), an empty one, or one whose
+  // fields end inside a record.
   std::optional<SettingsTable> ReadFile(const std::string& TextFilename);
 
   // Writes every row as one record, replacing the file. Failures reach the caller; a value the
   // file cannot hold (a text with a double quote, a date outside the years 100 to 9999, a
-  // number that is not finite, an object) is refused with std::invalid_argument naming its
-  // cell, before the file is touched.
+  // number that is not finite, an object, a character the code page has no byte for) is refused
+  // with std::invalid_argument naming its cell, before the file is touched.
   void WriteFile(const std::string& TextFilename, const SettingsTable& DataArray);
 
  private:
   platform::FileSystem& files_;
   std::function<void(const std::string&)> showStop_;
+  const platform::CodePage& codePage_;
 };
 
-// The reader and writer on text, for the class above and its tests. parseRecords returns
-// nothing where ReadFile would fail.
+// The reader and writer on UTF-8 text, for the class above and its tests. parseRecords returns
+// nothing where ReadFile would fail. formatRecords writes each cell in `codePage` when one is
+// given, refusing a cell it cannot hold.
 std::optional<SettingsTable> parseRecords(std::string_view text);
-std::string formatRecords(const SettingsTable& table);
+std::string formatRecords(const SettingsTable& table, const platform::CodePage* codePage = nullptr);
 
 }  // namespace vel::agewright

@@ -125,9 +125,11 @@ int16_t clsUpdateDates::CalculateAge(const Variant& DateOBirth) const {
 int runAgewright(forms::Application& app, const Environment& env) {
   app.setTitle(std::string(kApplicationTitle));
   app.setErrorMode(forms::ErrorMode::RunTimeReport);
+  // The dialogs outlive the entry procedure, so that an error report appears while they are
+  // still on the screen; they go when the program ends, after its OK.
+  frmUpdateMain options(app);
+  frmProgress progress(app);
   return app.execute([&] {
-    frmUpdateMain options(app);
-    frmProgress progress(app);
     auto engine = std::make_unique<clsUpdateDates>(env, app, progress);
     host::DispatchPtr appObject = env.connector.create("actole.appobject");
 

@@ -1,7 +1,10 @@
 """Agewright.exe under Wine: the age update through its dialogs."""
 
 import datetime
+import json
+import pathlib
 import re
+import subprocess
 
 from winetest import check, contacts, ended, expect, install, on_server, program
 
@@ -56,6 +59,25 @@ def up_to_date(row, today):
 def stale_rows(rows, today):
     """The unique identifiers of the contacts with an age that is not today's."""
     return {row[0] for row in rows if up_to_date(row, today) is False}
+
+
+def relabel(host, labels):
+    """Gives fields of the host's databases new labels, in its snapshot; no program may have
+    the host open."""
+    f = pathlib.Path(host.folder) / "host.json"
+    data = json.loads(f.read_text(encoding="utf-8"))
+    for db in data["databases"]:
+        for field in db["fields"]:
+            field["label"] = labels.get(field["id"], field["label"])
+    f.write_text(json.dumps(data), encoding="utf-8")
+
+
+def settings(folder, rows, encoding="cp1252"):
+    """Writes Ledger.dws beside the program: one record of eight cells per row, texts quoted,
+    in the system's code page."""
+    cell = lambda v: f'"{v}"' if isinstance(v, str) else str(v)
+    text = "".join(",".join(cell(v) for v in row) + "\r\n" for row in rows)
+    (folder / "Ledger.dws").write_bytes(text.encode(encoding))
 
 
 def check_frame(d, caption, wants, screen=(1024, 768)):
@@ -238,8 +260,87 @@ def test_agewright_missing_settings(c):
     expect(contacts(host, FIELDS), before, "the contacts")
 
 
-TESTS = [test_agewright_all_contacts, test_agewright_current_lookup, test_agewright_cancel,
-         test_agewright_progress_and_cancel, test_agewright_quit_message,
+def test_agewright_settings_in_code_page(c):
+    """Ledger.dws is plain text in the ANSI code page (1252 in the test prefix): fields named
+    by labels with letters beyond ASCII are found and updated."""
+    host = c.host("agewright-codepage", "--contacts", 12, "--seed", 6)
+    labels = {1080: "Date de naissance (\u00e9)", 1081: "\u00c2ge",
+              1082: "F\u00f8dselsdato \u00e6gtef\u00e6lle", 1083: "\u00c5lder p\u00e5 make \u20ac"}
+    relabel(host, labels)
+    folder = install(c, "Agewright.exe")
+    settings(folder, [["Contact", "Birth Date", 2, labels[1080], "Age", labels[1081], "", ""],
+                      ["Spouse", "Spouse Birth Date", 2, labels[1082], "Spouse Age", labels[1083],
+                       "", ""],
+                      ["Child 1", "Child 1 Birth Date", 2, 1084, "Child 1 Age", 1085, "", ""]])
+    today = datetime.date.today()
+    before = contacts(host, FIELDS)
+    with program(c, folder / "Agewright.exe", host) as (proc, d):
+        d("wait", OPTIONS, 30)
+        d("click", OPTIONS, "Command1")
+        # A label read wrongly is an unknown field: the run would end with an error report.
+        expect(ended(proc, 60), 0, "Agewright exit code")
+    updated = 0
+    for row, old in zip(contacts(host, FIELDS), before):
+        for i, ((birth, age), (_, old_age)) in enumerate(zip(ages(row), ages(old))):
+            want = age_on(today, birth)
+            if i < 3 and want is not None:
+                expect(age, str(want), f"{row[0]} age beside {birth} (row {i})")
+                updated += old_age != age
+            else:
+                expect(age, old_age, f"{row[0]} age of row {i}, not in the settings")
+    check(updated >= 6, f"labelled rows were updated ({updated} ages changed)")
+
+
+def test_agewright_regional_settings(c):
+    """CalculateAge reads dates as the user's locale does. Wine 8 takes the user locale from
+    LC_ALL (en-GB: dd/MM/yyyy, de-DE: d.M.yyyy); it ignores HKCU\\Control Panel\\International.
+    The same birth dates, typed as each user types them, give the same ages; a text in the
+    other user's form is skipped (a dot separates times in en-GB, English month names mean
+    nothing in de-DE)."""
+    folder = install(c, "Agewright.exe")
+    today = datetime.date.today()
+    born = {1080: (1960, 1, 3), 1082: (1961, 12, 25)}
+    typed = {"en_GB.UTF-8": {1080: "3/1/1960", 1082: "25/12/1961", 1084: "25.12.1990"},
+             "de_DE.UTF-8": {1080: "03.01.1960", 1082: "25.12.1961", 1084: "March 1, 1990"}}
+    ages_seen = {}
+    saved = c.prefix.env["LC_ALL"]
+    try:
+        for locale, texts in typed.items():
+            host = c.host("agewright-" + locale.split(".")[0], "--contacts", 2, "--seed", 3)
+            uid = contacts(host, [1])[0][0]
+            for field, text in texts.items():
+                host("set", uid, field, text)
+                host("set", uid, field + 1, "untouched")
+            c.prefix.stop()  # the locale is taken when Wine starts
+            c.prefix.env["LC_ALL"] = locale
+            # The order of an ambiguous date, read as CalculateAge reads it (ages alone cannot
+            # tell 3 January from 1 March on every day of the year).
+            probe = subprocess.run([c.prefix.wine, str(c.prefix.bin / "fidelity.exe"), "--parse",
+                                    texts[1080]], env=c.prefix.env, capture_output=True,
+                                   text=True, timeout=60).stdout.splitlines()
+            check(probe[0].startswith("locale " + locale[:5].replace("_", "-")),
+                  f"the user locale under LC_ALL={locale}: {probe[0]}")
+            expect(probe[1], texts[1080] + "\t1960-01-03 00:00:00", f"{texts[1080]!r} read")
+            with program(c, folder / "Agewright.exe", host) as (proc, d):
+                d("wait", OPTIONS, 30)
+                d("click", OPTIONS, "Command1")
+                expect(ended(proc, 60), 0, f"Agewright exit code under {locale}")
+            row = next(r for r in contacts(host, FIELDS) if r[0] == uid)
+            got = {f: row[FIELDS.index(f + 1)] for f in texts}
+            for field, (y, m, dd) in born.items():
+                want = today.year - y - ((today.month, today.day) < (m, dd))
+                expect(got[field], str(want), f"age beside {texts[field]!r} under {locale}")
+            expect(got[1084], "untouched", f"age beside {texts[1084]!r} under {locale}")
+            ages_seen[locale] = got
+    finally:
+        c.prefix.stop()
+        c.prefix.env["LC_ALL"] = saved
+    expect(ages_seen["de_DE.UTF-8"], ages_seen["en_GB.UTF-8"], "the ages under both locales")
+
+
+TESTS = [test_agewright_all_contacts, test_agewright_regional_settings,
+         test_agewright_settings_in_code_page, test_agewright_current_lookup,
+         test_agewright_cancel, test_agewright_progress_and_cancel, test_agewright_quit_message,
          test_agewright_missing_settings,
          # The main road once more, across processes as with the real host.
          on_server("local", test_agewright_current_lookup)]

@@ -10,8 +10,13 @@ namespace vel::forms {
 
 RunTimeError runTimeErrorOf(const std::exception& e) {
   if (auto* a = dynamic_cast<const host::AutomationError*>(&e))
-    return {a->runTimeNumber(), a->description().empty() ? a->what() : a->description()};
+    return {a->runTimeNumber(), a->reportedDescription()};
   return {5, e.what()};
+}
+
+std::string errorBoxText(const std::exception& e) {
+  if (auto* a = dynamic_cast<const host::AutomationError*>(&e)) return a->boxText();
+  return e.what();
 }
 
 std::string runTimeReportText(const RunTimeError& e) {
@@ -25,7 +30,14 @@ std::string runTimeReportText(const RunTimeError& e) {
 }
 
 Application::Application(Backend& backend, Args args)
-    : backend_(backend), title_(std::move(args.title)), errorMode_(args.errorMode) {}
+    : backend_(backend), title_(std::move(args.title)), errorMode_(args.errorMode) {
+  backend_.setTitle(title_);
+}
+
+void Application::setTitle(std::string t) {
+  title_ = std::move(t);
+  backend_.setTitle(title_);
+}
 
 Application::Application(Backend& backend) : Application(backend, Args{}) {}
 
@@ -68,7 +80,7 @@ void Application::dispatch(const std::function<void()>& handler) {
 
 void Application::report(const std::exception* e) {
   if (errorMode_ == ErrorMode::ErrorBox) {
-    messageBox(e ? e->what() : "Unknown error", title_, Buttons::Ok, Icon::Error);
+    messageBox(e ? errorBoxText(*e) : "Unknown error", title_, Buttons::Ok, Icon::Error);
     return;
   }
   // The program ends with the report: no window is activated again.

@@ -36,7 +36,8 @@ class ProgramEnded {
 };
 
 // The number and description a run-time error report gives for an error: an AutomationError's
-// run-time number and description; for any other error 5 ("Invalid procedure call or
+// run-time number and reported description (the run time's own text for an error it raised);
+// for any other error 5 ("Invalid procedure call or
 // argument", the run time's number for a failure it has no better number for) with its text.
 struct RunTimeError {
   int32_t number;
@@ -46,6 +47,9 @@ RunTimeError runTimeErrorOf(const std::exception& e);
 // "Run-time error '13':\n\nType mismatch"; a number outside the run time's own range is shown
 // with its hexadecimal form as well: "Run-time error '-2147467259 (80004005)':".
 std::string runTimeReportText(const RunTimeError& e);
+// What the class library's error box shows for an error: an automation error's description
+// alone, without the member it came from; any other error's message.
+std::string errorBoxText(const std::exception& e);
 
 class Application {
  public:
@@ -63,7 +67,7 @@ class Application {
 
   Backend& backend() const { return backend_; }
   const std::string& title() const { return title_; }
-  void setTitle(std::string t) { title_ = std::move(t); }
+  void setTitle(std::string t);
   ErrorMode errorMode() const { return errorMode_; }
   void setErrorMode(ErrorMode m) { errorMode_ = m; }
 

@@ -85,6 +85,9 @@ class Backend {
   virtual void setCursor(Cursor c) = 0;
   // Makes the application the foreground application.
   virtual void bringToFront() = 0;
+  // The application's title: what the window system shows for the program as a whole (its
+  // taskbar button, the task switcher).
+  virtual void setTitle(std::string_view title) = 0;
 };
 
 }  // namespace vel::forms

@@ -76,8 +76,7 @@ Variant Dispatch::invokeId(int32_t dispid, CallKind, std::span<const Arg>) {
 }
 
 DispatchPtr objectOf(const Variant& v, std::string_view member) {
-  if (v.type() != VarType::Object || !v.asObject())
-    throw AutomationError(hr::kVbTypeMismatch, "Object required", std::string(member));
+  if (v.type() != VarType::Object || !v.asObject()) throw runTimeError(424, std::string(member));
   return v.asObject();
 }
 

@@ -32,6 +32,12 @@ constexpr int32_t kVbTypeMismatch = runTime(13);
 constexpr int32_t kVbInvalidUseOfNull = runTime(94);
 }  // namespace hr
 
+// The text an automation client's run time gives for one of its own error numbers ("Type
+// mismatch" for 13); nothing for a number that is not its own. The one table of them.
+const char* runTimeErrorText(int32_t number);
+// The description a run time gives an error that arrives without one.
+inline constexpr const char* kAutomationErrorText = "Automation error";
+
 class AutomationError : public std::runtime_error {
  public:
   AutomationError(int32_t number, std::string description, std::string member = {},
@@ -51,6 +57,17 @@ class AutomationError : public std::runtime_error {
   // The same error, now known to come from a call of `member` (kept when already set).
   AutomationError withMember(std::string member) const;
 
+  // Whether the client's run time raised it: its own errors, and the failures it turns into
+  // its own numbers (an unknown member, a wrong argument type, a class it cannot create). An
+  // error the host raised with a run-time number of its own (it names a source) is the host's.
+  bool raisedByRunTime() const;
+  // The description a run-time error report gives: the run time's own text for an error it
+  // raised, otherwise the host's description, or "Automation error" when none came.
+  std::string reportedDescription() const;
+  // What an error box shows: the description alone (no member), "Automation error" when the
+  // host gave none.
+  std::string boxText() const;
+
  private:
   static std::string compose(int32_t number, const std::string& description,
                              const std::string& member);
@@ -60,6 +77,9 @@ class AutomationError : public std::runtime_error {
   std::string source_;
   int argIndex_;
 };
+
+// An error of the client's run time, with its own text (from the table above).
+AutomationError runTimeError(int number, std::string member = {});
 
 // The conversion errors of an automation client, with the texts its users know.
 AutomationError typeMismatch();

@@ -84,6 +84,24 @@ class Cursor {
   size_t pos_ = 0;
 };
 
+// Between the parts of a date: blanks, a comma, or both ("March 1, 1990", "3 1 1990").
+bool skipPartSeparator(Cursor& c) {
+  const bool blank = c.skipBlanks();
+  const bool comma = c.take(',');
+  c.skipBlanks();
+  return blank || comma;
+}
+
+constexpr std::array<std::string_view, 7> kDayNames = {"sunday",   "monday", "tuesday", "wednesday",
+                                                       "thursday", "friday", "saturday"};
+
+// A full day name or its first three letters.
+bool isDayName(std::string_view w) {
+  for (std::string_view name : kDayNames)
+    if (sameWord(w, name) || sameWord(w, name.substr(0, 3))) return true;
+  return false;
+}
+
 constexpr std::array<std::string_view, 12> kMonthNames = {
     "january", "february", "march",     "april",   "may",      "june",
     "july",    "august",   "september", "october", "november", "december"};
@@ -115,24 +133,28 @@ std::optional<int> yearOf(const Number& n, int twoDigitYearMax) {
   return year;
 }
 
-// M/D/Y and M-D-Y ("/" and "-" mix freely), read as D/M/Y when only that order gives a date
-// (13/1/1990 is 13 January); with a four-digit year first, Y-M-D; also D-Mon-Y. A dot
-// separates the parts of a time, not of a date.
+// Between the numbers of a date: "/" or "-" (they mix freely), or blanks and commas.
+bool takeNumberSeparator(Cursor& c) {
+  return c.take('/') || c.take('-') || skipPartSeparator(c);
+}
+
+// M/D/Y and M-D-Y, also with blanks or commas between the numbers, read as D/M/Y when only
+// that order gives a date (13/1/1990 is 13 January); with a four-digit year first, Y-M-D; also
+// D-Mon-Y. A dot separates the parts of a time, not of a date.
 std::optional<CivilDate> numericDate(Cursor& c, int pivot) {
   auto first = c.number();
   if (!first) return std::nullopt;
-  const char sep = c.peek();
-  if (sep != '/' && sep != '-') return std::nullopt;
-  c.take(sep);
+  const bool dash = c.peek() == '-';
+  if (!takeNumberSeparator(c)) return std::nullopt;
   CivilDate d;
-  const bool isNamedMonth = sep == '-' && isLetter(c.peek());
+  const bool isNamedMonth = dash && isLetter(c.peek());
   if (isNamedMonth) {
     d.month = monthFromName(c.word());
     d.day = first->value;
     if (d.month == 0 || !isDayOrMonth(*first) || !c.take('-')) return std::nullopt;
   } else {
     auto second = c.number();
-    if (!second || !isDayOrMonth(*second) || !(c.take('/') || c.take('-'))) return std::nullopt;
+    if (!second || !isDayOrMonth(*second) || !takeNumberSeparator(c)) return std::nullopt;
     if (first->digits == 4) {
       auto third = c.number();
       if (!third || !isDayOrMonth(*third)) return std::nullopt;
@@ -152,17 +174,13 @@ std::optional<CivilDate> numericDate(Cursor& c, int pivot) {
   return d;
 }
 
-// "March 1, 1990" and "March 1 1990".
+// "March 1, 1990", "March 1 1990", "March, 1, 1990".
 std::optional<CivilDate> monthFirstDate(Cursor& c, int pivot) {
   CivilDate d;
   d.month = monthFromName(c.word());
-  if (d.month == 0 || !c.skipBlanks()) return std::nullopt;
+  if (d.month == 0 || !skipPartSeparator(c)) return std::nullopt;
   auto day = c.number();
-  if (!day || !isDayOrMonth(*day)) return std::nullopt;
-  const bool blank = c.skipBlanks();
-  const bool comma = c.take(',');
-  c.skipBlanks();
-  if (!blank && !comma) return std::nullopt;
+  if (!day || !isDayOrMonth(*day) || !skipPartSeparator(c)) return std::nullopt;
   auto last = c.number();
   if (!last) return std::nullopt;
   auto year = yearOf(*last, pivot);
@@ -172,13 +190,13 @@ std::optional<CivilDate> monthFirstDate(Cursor& c, int pivot) {
   return d;
 }
 
-// "1 March 1990", "1 Mar 1990".
+// "1 March 1990", "1 Mar 1990", "1 March, 1990".
 std::optional<CivilDate> dayFirstDate(Cursor& c, int pivot) {
   auto day = c.number();
-  if (!day || !isDayOrMonth(*day) || !c.skipBlanks()) return std::nullopt;
+  if (!day || !isDayOrMonth(*day) || !skipPartSeparator(c)) return std::nullopt;
   CivilDate d;
   d.month = monthFromName(c.word());
-  if (d.month == 0 || !c.skipBlanks()) return std::nullopt;
+  if (d.month == 0 || !skipPartSeparator(c)) return std::nullopt;
   auto last = c.number();
   if (!last) return std::nullopt;
   auto year = yearOf(*last, pivot);
@@ -200,14 +218,19 @@ std::optional<CivilDate> datePart(Cursor& c, int pivot) {
   return std::nullopt;
 }
 
-// h:mm or h:mm:ss, then AM or PM (12-hour) or nothing (24-hour). Ranges are checked here.
+bool takeTimeSeparator(Cursor& c) {
+  return c.take(':') || c.take('.');
+}
+
+// h:mm or h:mm:ss (a dot serves as well as a colon), then AM or PM (12-hour) or nothing
+// (24-hour). Ranges are checked here.
 std::optional<TimeOfDay> timePart(Cursor& c) {
   auto hour = c.number();
-  if (!hour || hour->digits > 2 || !c.take(':')) return std::nullopt;
+  if (!hour || hour->digits > 2 || !takeTimeSeparator(c)) return std::nullopt;
   auto minute = c.number();
   if (!minute || minute->digits > 2) return std::nullopt;
   TimeOfDay t{hour->value, minute->value, 0};
-  if (c.take(':')) {
+  if (takeTimeSeparator(c)) {
     auto second = c.number();
     if (!second || second->digits > 2) return std::nullopt;
     t.second = second->value;
@@ -277,6 +300,8 @@ std::optional<double> PortableRegional::parseDate(std::string_view text) const {
   Cursor c(text);
   c.skipBlanks();
   if (c.atEnd()) return std::nullopt;
+  // A day name in front says nothing the date does not: "Thursday, March 1, 1990".
+  if (Cursor day = c; isDayName(day.word()) && skipPartSeparator(day)) c = day;
 
   Cursor timeAlone = c;
   if (auto t = timePart(timeAlone); t && endsHere(timeAlone))

@@ -23,8 +23,10 @@ class Regional {
   virtual std::string formatNumber(double d) const = 0;
 };
 
-// en-US rules: M/D/YYYY, M-D-YY (D/M when only that order is a date), "March 1, 1990",
-// "1 Mar 1990", yyyy-mm-dd, each with or without a time ("13:45", "1:45 PM", "1:45:30 pm"). A
+// en-US rules: M/D/YYYY, M-D-YY, "3 1 1990" (D/M when only that order is a date), "March 1,
+// 1990", "1 Mar 1990", yyyy-mm-dd, blanks or commas between the parts of a date, a day name in
+// front ("Thursday, March 1, 1990"), each with or without a time ("13:45", "13.45", "1:45 PM",
+// "1:45:30 pm"). A
 // two-digit year yy becomes the year ending in yy that lies in (twoDigitYearMax - 100,
 // twoDigitYearMax]: the classic 2029 maps 00-29 to the 2000s and 30-99 to the 1900s. Numbers: "."
 // separates decimals, plain decimal for decimal exponents -5 to 14, otherwise "1.5E-07" and

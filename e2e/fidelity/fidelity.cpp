@@ -305,6 +305,21 @@ const Row kRows[] = {
     {"parse_year_five_digits", Check::ParseDate, "1/1/10000"},
     {"parse_year_three_digits", Check::ParseDate, "3/1/199",
      "0199-03-01 00:00:00"},  // YEAR_BY_VALUE
+    // A day name in front, blanks or commas between the parts of a date, a dot in a time.
+    {"parse_weekday_long", Check::ParseDate, "Thursday, March 1, 1990"},
+    {"parse_weekday_abbreviation", Check::ParseDate, "Thu, 1 Mar 1990"},
+    {"parse_weekday_before_numbers", Check::ParseDate, "thu 3/1/1990"},
+    {"parse_weekday_not_checked", Check::ParseDate, "Monday, March 1, 1990"},
+    {"parse_weekday_alone", Check::ParseDate, "Thursday"},
+    {"parse_blanks_between_numbers", Check::ParseDate, "3 1 1990"},
+    {"parse_commas_between_numbers", Check::ParseDate, "3,1,1990"},
+    {"parse_blanks_day_first", Check::ParseDate, "25 12 1960"},
+    {"parse_blanks_with_time", Check::ParseDate, "3 1 1990 13:45"},
+    {"parse_comma_after_month", Check::ParseDate, "March, 1, 1990"},
+    {"parse_comma_before_year", Check::ParseDate, "1 March, 1990"},
+    {"parse_time_dot", Check::ParseDate, "3/1/1990 13.45"},
+    {"parse_time_dots_seconds_pm", Check::ParseDate, "3/1/1990 1.45.30 PM"},
+    {"parse_time_alone_dot", Check::ParseDate, "13.45"},
     {"parse_hour_24", Check::ParseDate, "3/1/1990 24:00"},
     {"parse_minute_60", Check::ParseDate, "3/1/1990 1:60"},
     {"parse_second_60", Check::ParseDate, "1:30:60"},
@@ -564,13 +579,35 @@ bool followsSystem(const Row& row) {
 
 }  // namespace
 
-int main() {
+// "fidelity --parse TEXT...": the user's locale as this process sees it, and each text as the
+// product reads a date (the system's parser under the user's settings), one line each.
+int probe(int argc, char** argv) {
+  wchar_t shortDate[80] = L"", localeName[LOCALE_NAME_MAX_LENGTH] = L"";
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, shortDate, 80);
+  GetUserDefaultLocaleName(localeName, LOCALE_NAME_MAX_LENGTH);
+  std::printf("locale %s 0x%04lX short date %s ANSI code page %u\n",
+              win32::narrow(localeName).c_str(), static_cast<unsigned long>(GetUserDefaultLCID()),
+              win32::narrow(shortDate).c_str(), GetACP());
+  for (int i = 2; i < argc; ++i) {
+    auto serial = platform::regional().parseDate(argv[i]);
+    std::printf("%s\t%s\n", argv[i], serial ? dateShown(*serial).c_str() : "no date");
+  }
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--parse") return probe(argc, argv);
   const LCID user = GetUserDefaultLCID();
   if (LANGIDFROMLCID(user) != MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)) {
     std::printf("the user locale is 0x%04lX, not en-US (0x0409): the table holds en-US answers\n",
                 static_cast<unsigned long>(user));
     return 2;
   }
+  // Plain text files (the settings file) are in the ANSI code page; the tests write theirs in
+  // Windows-1252, the western code page the portable backend takes too.
+  std::printf("ANSI code page %u, user locale 0x%04lX\n", GetACP(),
+              static_cast<unsigned long>(user));
+  if (GetACP() != 1252) return 2;
 
   const platform::PortableRegional portableRules;
   int failures = 0, known = 0;

@@ -68,6 +68,21 @@ HWND findTop(const std::string& caption) {
   return f.hits.empty() ? nullptr : f.hits.front();
 }
 
+HWND findNamedTop(const std::string& name) {
+  struct Search {
+    std::string name;
+    HWND hit = nullptr;
+    static BOOL CALLBACK next(HWND h, LPARAM p) {
+      auto* s = reinterpret_cast<Search*>(p);
+      if (!IsWindowVisible(h) || controlName(h) != s->name) return TRUE;
+      s->hit = h;
+      return FALSE;
+    }
+  } search{name};
+  EnumWindows(Search::next, reinterpret_cast<LPARAM>(&search));
+  return search.hit;
+}
+
 HWND waitTop(const std::string& caption, double seconds) {
   DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
   for (;;) {
@@ -266,7 +281,8 @@ std::string run(const std::vector<std::string>& a) {
       throw std::runtime_error(cmd + ": needs " + std::to_string(n - 1) + " arguments");
   };
   auto top = [&](size_t i) {
-    HWND h = findTop(a[i]);
+    // "@Form1" names a window by its form name, for a window without a caption.
+    HWND h = a[i].starts_with("@") ? findNamedTop(a[i].substr(1)) : findTop(a[i]);
     if (!h) throw std::runtime_error("no window \"" + a[i] + "\"");
     return h;
   };
@@ -496,6 +512,26 @@ std::string run(const std::vector<std::string>& a) {
     std::ostringstream o;
     o << GetSystemMetrics(SM_CXSCREEN) << " " << GetSystemMetrics(SM_CYSCREEN);
     return o.str();
+  }
+  if (cmd == "taskbar") {  // the title the taskbar button and the task switcher show for a window
+    need(2);
+    HWND h = top(1);
+    // An unowned window is listed unless it is a tool window; WS_EX_APPWINDOW lists any. An
+    // owned window has no button of its own: its root owner's stands for it.
+    auto listed = [](HWND w) {
+      LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+      return IsWindowVisible(w) &&
+             ((ex & WS_EX_APPWINDOW) || (!GetWindow(w, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW)));
+    };
+    // GA_ROOTOWNER follows GetParent, which skips the owner of a window without WS_POPUP.
+    HWND root = h;
+    while (HWND owner = GetWindow(root, GW_OWNER)) root = owner;
+    HWND button = listed(h) ? h : (root && listed(root)) ? root : nullptr;
+    if (!button)
+      throw std::runtime_error("no taskbar button stands for \"" + a[1] + "\" (root owner \"" +
+                               (root ? windowText(root) : std::string("none")) + "\", visible " +
+                               std::to_string(root && IsWindowVisible(root)) + ")");
+    return escape(windowText(button));
   }
   if (cmd == "sleep") {
     need(2);

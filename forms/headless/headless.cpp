@@ -14,8 +14,14 @@ namespace vel::forms {
 // Keeps nothing of the control's: it only counts itself and records repaints.
 class Headless::HeadlessPeer : public Peer {
  public:
-  HeadlessPeer(Headless& ui, Control& control) : ui_(ui), control_(control) { ++ui_.peers_; }
-  ~HeadlessPeer() override { --ui_.peers_; }
+  HeadlessPeer(Headless& ui, Control& control) : ui_(ui), control_(control) {
+    ++ui_.peers_;
+    if (control.kind() == Kind::Form) ui_.forms_.push_back(static_cast<Form*>(&control));
+  }
+  ~HeadlessPeer() override {
+    --ui_.peers_;
+    std::erase(ui_.forms_, &control_);
+  }
   void changed(Prop) override {}
   void repaint() override { ui_.repaints_.push_back(control_.path()); }
 
@@ -175,7 +181,10 @@ Result Headless::messageBox(const MessageBoxArgs& box) {
       throw DriverError("headless: the answer " + std::string(resultName(r)) +
                         " is not a button of the box " + quoted(box.text));
   }
-  boxes_.push_back({box, r});
+  std::vector<std::string> onScreen;
+  for (const Form* f : forms_)
+    if (f->visible()) onScreen.push_back(f->name());
+  boxes_.push_back({box, r, std::move(onScreen)});
   return r;
 }
 

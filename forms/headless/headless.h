@@ -33,6 +33,7 @@ class Headless : public Backend {
   struct ShownBox {
     MessageBoxArgs box;  // box.owner is not to be followed once the form is gone
     Result answer;
+    std::vector<std::string> formsShown;  // the forms on the screen behind it, by name
   };
 
   Headless();
@@ -72,6 +73,9 @@ class Headless : public Backend {
   void runLoop(std::string_view waiting, const std::function<bool()>& done) override;
   void processEvents() override;
   Result messageBox(const MessageBoxArgs& box) override;
+  void setTitle(std::string_view title) override { title_ = title; }
+  // The application's title as the window system would show it.
+  const std::string& title() const { return title_; }
   void setCursor(Cursor c) override { cursor_ = c; }
   void bringToFront() override { ++bringToFrontCalls_; }
 
@@ -90,11 +94,13 @@ class Headless : public Backend {
   int processEventsCalls_ = 0;
   int bringToFrontCalls_ = 0;
   std::deque<Result> answers_;
+  std::string title_;
   std::vector<ShownBox> boxes_;
   Cursor cursor_ = Cursor::Default;
   std::vector<std::string> repaints_;
   int peers_ = 0;
   std::optional<int> quit_;
+  std::vector<Form*> forms_;  // with a peer now; we don't own them
 };
 
 }  // namespace vel::forms

@@ -94,14 +94,17 @@ class FormPeer : public Win32Peer {
     if (f.sizeIsClient()) AdjustWindowRectEx(&r, style, FALSE, ex);
     int width = r.right - r.left;
     int height = r.bottom - r.top;
-    int left = ui.scale(b.left);
-    int top = ui.scale(b.top);
+    int left = b.left;
+    int top = b.top;
     if (f.position() != Position::Explicit) {
       left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
       top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    } else {
+      ui.placeOnScreen(left, top, width, height);
     }
-    // An owned window stays out of the taskbar without a tool window's small caption.
-    HWND owner = f.showInTaskbar() ? nullptr : static_cast<HWND>(ui.taskbarOwner());
+    // Owned by the application window, every form stays out of the taskbar: the application
+    // window stands for the program there, under its title.
+    HWND owner = static_cast<HWND>(ui.applicationWindow());
     HWND h = CreateWindowExW(ex, kFormClass, win32::widen(f.caption()).c_str(), style, left, top,
                              width, height, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!h)
@@ -150,6 +153,9 @@ class FormPeer : public Win32Peer {
           tabOrdered_ = true;
           EnableWindow(hwnd(), takesInput(form_));
         }
+        // The button first: showing may activate the form, and its first activation may run
+        // a whole job, message boxes and all.
+        ui().formsChanged();
         ShowWindow(hwnd(), form_.visible() ? SW_SHOW : SW_HIDE);
         break;
       case Prop::Enabled:

@@ -93,6 +93,30 @@ Result resultOf(int id) {
   }
 }
 
+constexpr wchar_t kApplicationClass[] = L"VelmoraApplication";
+
+// The application window hands what reaches it to the program's forms: activation (from its
+// taskbar button or the task switcher) to the form last active, closing to that form.
+LRESULT CALLBACK applicationWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  auto* ui = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && ui)
+        if (HWND form = static_cast<HWND>(ui->lastActiveForm())) SetActiveWindow(form);
+      return 0;
+    case WM_CLOSE:
+      if (ui)
+        if (HWND form = static_cast<HWND>(ui->lastActiveForm())) PostMessageW(form, WM_CLOSE, 0, 0);
+      return 0;  // the window itself goes with the backend
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
 }  // namespace
 
 Win32Backend::Win32Backend() {
@@ -104,15 +128,63 @@ Win32Backend::Win32Backend() {
   }
   registerClass(kFormClass);
   registerClass(kContainerClass);
-  taskbarOwner_ = CreateWindowExW(0, kFormClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-  if (!taskbarOwner_)
-    throw std::runtime_error("cannot create the owner window: " +
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = applicationWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = kApplicationClass;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw std::runtime_error("cannot register the application window's class: " +
+                             win32::systemMessage(GetLastError()));
+  // A caption and a system menu make it a window the taskbar and the task switcher list; at
+  // no size in the middle of the screen, nothing of it is seen.
+  appWindow_ = CreateWindowExW(0, kApplicationClass, L"",
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                               GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                               0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!appWindow_)
+    throw std::runtime_error("cannot create the application window: " +
                              win32::systemMessage(GetLastError()));
 }
 
 Win32Backend::~Win32Backend() {
-  DestroyWindow(static_cast<HWND>(taskbarOwner_));
+  DestroyWindow(static_cast<HWND>(appWindow_));
+}
+
+void Win32Backend::setTitle(std::string_view title) {
+  SetWindowTextW(static_cast<HWND>(appWindow_), win32::widen(title).c_str());
+}
+
+void Win32Backend::formsChanged() {
+  bool wanted = false;
+  for (Form* f : forms_)
+    if (f->showInTaskbar() && f->visible()) wanted = true;
+  if (wanted == appWindowShown_) return;
+  appWindowShown_ = wanted;
+  ShowWindow(static_cast<HWND>(appWindow_), wanted ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void* Win32Backend::lastActiveForm() const {
+  HWND h = static_cast<HWND>(lastActive_);
+  return h && IsWindow(h) && IsWindowVisible(h) && IsWindowEnabled(h) ? h : nullptr;
+}
+
+void Win32Backend::placeOnScreen(int& left, int& top, int width, int height) const {
+  left = scale(left);
+  top = scale(top);
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT want{left, top, left + width, top + height};
+  if (HMONITOR m = MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST)) {
+    MONITORINFO mi{sizeof mi};
+    if (GetMonitorInfoW(m, &mi)) area = mi.rcWork;
+  }
+  // The far edges first, so that a window larger than the area keeps its top left corner on it.
+  if (left + width > area.right) left = area.right - width;
+  if (top + height > area.bottom) top = area.bottom - height;
+  if (left < area.left) left = area.left;
+  if (top < area.top) top = area.top;
 }
 
 int Win32Backend::scale(int px) const {
@@ -149,6 +221,7 @@ void Win32Backend::formCreated(Form& f) {
 
 void Win32Backend::formDestroyed(Form& f) {
   std::erase(forms_, &f);
+  formsChanged();
 }
 
 void Win32Backend::deliver(void* m) {

@@ -29,14 +29,24 @@ class Win32Backend : public Backend {
   Result messageBox(const MessageBoxArgs& box) override;
   void setCursor(Cursor c) override;
   void bringToFront() override;
+  void setTitle(std::string_view title) override;
 
   // For the peers.
   // Pixels at 96 dpi to the screen's.
   int scale(int px) const;
   int dpi() const { return dpi_; }
   bool waitCursor() const { return cursor_ == Cursor::HourGlass; }
-  // The hidden window that owns the forms kept out of the taskbar (an HWND).
-  void* taskbarOwner() const { return taskbarOwner_; }
+  // The application window (an HWND): it owns every form and carries the application's title,
+  // so that the taskbar button and the task switcher show the program by its title, as with
+  // the class libraries the programs were written for. It has no size, and it is shown only
+  // while a form that belongs in the taskbar is.
+  void* applicationWindow() const { return appWindow_; }
+  // A form is being shown or hidden, or has gone: the application window follows.
+  void formsChanged();
+  // Where a window placed at these 96-dpi pixels goes on this screen: scaled, and moved into the
+  // work area when it would leave it (a position made for one screen size must not put the
+  // window out of sight on another).
+  void placeOnScreen(int& left, int& top, int width, int height) const;
   // An error escaping a handler that a window procedure ran: it may not unwind through the
   // system's frames, so it waits here until the loop or the core call that sent the message
   // is back in our code.
@@ -45,6 +55,8 @@ class Win32Backend : public Backend {
   void formCreated(Form& f);
   void formDestroyed(Form& f);
   void activatedWindow(void* hwnd) { lastActive_ = hwnd; }
+  // The form window last active, if it is still there and takes input; else null.
+  void* lastActiveForm() const;
 
  private:
   // Translates and dispatches one message, the dialog keys (Tab, arrows) through the form.
@@ -52,7 +64,8 @@ class Win32Backend : public Backend {
 
   int dpi_ = 96;
   Cursor cursor_ = Cursor::Default;
-  void* taskbarOwner_ = nullptr;
+  void* appWindow_ = nullptr;
+  bool appWindowShown_ = false;
   void* lastActive_ = nullptr;
   std::exception_ptr pending_;
   std::vector<Form*> forms_;  // with a window now; we don't own them

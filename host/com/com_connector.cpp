@@ -236,11 +236,11 @@ AutomationError errorFrom(HRESULT hr, const EXCEPINFO* info, const std::string& 
     if (e.bstrDescription) SysFreeString(e.bstrDescription);
     if (e.bstrSource) SysFreeString(e.bstrSource);
     if (e.bstrHelpFile) SysFreeString(e.bstrHelpFile);
-    if (description.empty()) description = win32::systemMessage(static_cast<DWORD>(number));
+    // An exception without a description stays without one: reports say "Automation error".
     return AutomationError(number, description, member, source, argIndex);
   }
   std::string text = win32::systemMessage(static_cast<DWORD>(hr));
-  if (text.empty()) text = "Automation error";
+  if (text.empty()) text = host::kAutomationErrorText;
   return AutomationError(static_cast<int32_t>(hr), text, member, {}, argIndex);
 }
 

@@ -253,5 +253,61 @@ TEST_F(SettingsFile, WriteThenReadGivesEveryValueBack) {
   }
 }
 
+// The file is in the system's code page (Windows-1252 here), the table in UTF-8.
+TEST_F(SettingsFile, IsPlainTextInTheSystemCodePage) {
+  // A label with letters beyond ASCII, as a western user types it.
+  writeSettings("\"\xC2ge\",\"\",0,\"Date de naissance \xE9\",\"\",\"\xC2ge du conjoint\",0,0\r\n");
+  std::optional<SettingsTable> t = read(path());
+  ASSERT_TRUE(t) << platform::testing::readFile(files.map(path()));
+  EXPECT_EQ(t->at(0, 0), Variant("\u00C2ge"));
+  EXPECT_EQ(t->at(3, 0), Variant("Date de naissance \u00E9"));
+  EXPECT_EQ(t->at(5, 0), Variant("\u00C2ge du conjoint"));
+
+  clsTextFile file(files, [](const std::string&) {});
+  file.WriteFile(path(), *t);
+  EXPECT_EQ(platform::testing::readFile(files.map(path())),
+            "\"\xC2ge\",\"\",0,\"Date de naissance \xE9\",\"\",\"\xC2ge du conjoint\",0,0\r\n");
+}
+
+TEST_F(SettingsFile, EveryHighByteReadsAndWritesBackUnchanged) {
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b)
+    if (b != '"') high += static_cast<char>(b);
+  std::string record = "\"" + high + "\",1,2,3,4,5,6,7\r\n";
+  writeSettings(record);
+  std::optional<SettingsTable> t = read(path());
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->at(0, 0).asText().substr(0, 5), "\u20AC\u0081");  // euro, then undefined 0x81
+  clsTextFile file(files, [](const std::string&) {});
+  file.WriteFile(path(), *t);
+  EXPECT_EQ(platform::testing::readFile(files.map(path())), record);
+}
+
+TEST_F(SettingsFile, ACharacterTheCodePageCannotHoldIsRefusedAndTheFileKept) {
+  writeSettings(testing::kBirthToAge);
+  clsTextFile file(files, [](const std::string&) {});
+  try {
+    file.WriteFile(path(), SettingsTable({Row{"Age", "", 0, "\u03A9mega", "", 1200, 0, 0}}));
+    ADD_FAILURE() << "written";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "The settings file cannot hold a character that code page 1252 cannot hold "
+              "(U+03A9) (column 3, row 0).");
+  }
+  EXPECT_EQ(platform::testing::readFile(files.map(path())), testing::kBirthToAge);
+}
+
+TEST_F(SettingsFile, TakesTheCodePageItIsGiven) {
+  writeSettings("\"\xC3\xA9\",1,2,3,4,5,6,7\r\n");
+  platform::Utf8CodePage utf8;
+  clsTextFile asUtf8(
+      files, [](const std::string&) {}, utf8);
+  EXPECT_EQ(asUtf8.ReadFile(path())->at(0, 0), Variant("\u00E9"));
+  // The same bytes in Windows-1252 are two letters; bytes UTF-8 cannot read fail silently.
+  EXPECT_EQ(read(path())->at(0, 0), Variant("\u00C3\u00A9"));
+  writeSettings("\"\xE9\",1,2,3,4,5,6,7\r\n");
+  EXPECT_EQ(asUtf8.ReadFile(path()), std::nullopt);
+}
+
 }  // namespace
 }  // namespace vel::agewright

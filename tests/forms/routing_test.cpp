@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
+#include "host/dispatch.h"
 #include "host/error.h"
 #include "tests/forms/fixtures.h"
 
@@ -33,7 +35,9 @@ TEST_F(ErrorBoxMode, ErrorInAClickShowsOneErrorBoxAndTheWindowStaysOpen) {
 
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
   const MessageBoxArgs& box = ui.messageBoxes()[0].box;
-  EXPECT_EQ(box.text, "CurrentFieldID: No contact view");
+  // The description alone, as the class library's box shows an automation exception; the
+  // member stays readable in the error itself.
+  EXPECT_EQ(box.text, "No contact view");
   EXPECT_EQ(box.caption, "Velmora Contain Search");
   EXPECT_EQ(box.buttons, Buttons::Ok);
   EXPECT_EQ(box.icon, Icon::Error);
@@ -138,7 +142,8 @@ TEST_F(RunTimeReportMode, ErrorInTheEntryProcedureIsReportedTheSameWay) {
 
   EXPECT_NE(code, 0);
   ASSERT_EQ(ui.messageBoxes().size(), 1u);
-  EXPECT_EQ(ui.messageBoxes()[0].box.text, "Run-time error '429':\n\nInvalid class string");
+  EXPECT_EQ(ui.messageBoxes()[0].box.text,
+            "Run-time error '429':\n\nActiveX component can't create object");
 }
 
 TEST_F(RunTimeReportMode, AnErrorDuringLettingEventsThroughEndsTheWholeProgram) {
@@ -190,18 +195,46 @@ struct ReportRow {
 };
 
 TEST(RunTimeReportText, NumberAndDescriptionOfEachKindOfError) {
+  using host::AutomationError;
+  namespace hr = host::hr;
   const ReportRow rows[] = {
+      // Raised by the run time: its own text, whatever description came with it.
       {"run-time facility", [] { throw host::invalidUseOfNull(); },
        "Run-time error '94':\n\nInvalid use of Null"},
       {"member not found",
-       [] { throw host::AutomationError(host::hr::kMemberNotFound, "Unknown name", "Fooz"); },
-       "Run-time error '438':\n\nUnknown name"},
-      {"server's own code",
-       [] { throw host::AutomationError(host::hr::kFail, "Unspecified error"); },
+       [] { throw AutomationError(hr::kMemberNotFound, "Unknown name", "Fooz"); },
+       "Run-time error '438':\n\nObject doesn't support this property or method"},
+      {"unknown name", [] { throw AutomationError(hr::kUnknownName, "Unknown name.", "Fooz"); },
+       "Run-time error '438':\n\nObject doesn't support this property or method"},
+      {"class not registered",
+       [] { throw AutomationError(hr::kClassNotRegistered, "Class not registered"); },
+       "Run-time error '429':\n\nActiveX component can't create object"},
+      {"argument of the wrong type",
+       [] { throw AutomationError(hr::kTypeMismatch, "Type mismatch.", "Data", "ACT!", 0); },
+       "Run-time error '13':\n\nType mismatch"},
+      {"overflow", [] { throw AutomationError(hr::kOverflow, "Out of present range."); },
+       "Run-time error '6':\n\nOverflow"},
+      {"wrong argument count", [] { throw AutomationError(hr::kBadParamCount, ""); },
+       "Run-time error '450':\n\nWrong number of arguments or invalid property assignment"},
+      {"run-time error without description",
+       [] { throw AutomationError(hr::kVbTypeMismatch, "", "Data"); },
+       "Run-time error '13':\n\nType mismatch"},
+      {"no object", [] { throw host::runTimeError(91, "Fields"); },
+       "Run-time error '91':\n\nObject variable or With block variable not set"},
+      {"not an object", [] { host::objectOf(host::Variant(3), "CONTACT"); },
+       "Run-time error '424':\n\nObject required"},
+      // Raised by the host: its description.
+      {"host's own code", [] { throw AutomationError(hr::kFail, "Unspecified error"); },
        "Run-time error '-2147467259 (80004005)':\n\nUnspecified error"},
-      {"automation error without description",
-       [] { throw host::AutomationError(host::hr::kVbTypeMismatch, "", "Data"); },
-       "Run-time error '13':\n\nData: Error 0x800A000D"},
+      {"host's run-time number with a source",
+       [] { throw AutomationError(hr::runTime(13), "The field holds no date", "Data", "ACT!"); },
+       "Run-time error '13':\n\nThe field holds no date"},
+      {"host's error without description",
+       [] { throw AutomationError(hr::kFail, "", "Update", "ACT!"); },
+       "Run-time error '-2147467259 (80004005)':\n\nAutomation error"},
+      {"host's unknown run-time number",
+       [] { throw AutomationError(hr::runTime(31000), "", "Update", "ACT!"); },
+       "Run-time error '31000':\n\nAutomation error"},
       {"other error", [] { throw std::out_of_range("index 7"); }, "Run-time error '5':\n\nindex 7"},
   };
   for (const auto& row : rows) {
@@ -213,6 +246,37 @@ TEST(RunTimeReportText, NumberAndDescriptionOfEachKindOfError) {
       EXPECT_EQ(runTimeReportText(runTimeErrorOf(e)), row.text);
     }
   }
+}
+
+TEST(ErrorBoxText, TheDescriptionAloneWithoutTheMember) {
+  using host::AutomationError;
+  struct Row {
+    const char* name;
+    std::function<void()> raise;
+    const char* text;
+  };
+  const Row rows[] = {
+      {"host exception",
+       [] { throw AutomationError(host::hr::kFail, "Disk gone", "Data", "ACT!"); }, "Disk gone"},
+      {"member named by the call",
+       [] { throw AutomationError(host::hr::kFail, "Disk gone").withMember("Update"); },
+       "Disk gone"},
+      {"no description", [] { throw AutomationError(host::hr::kFail, "", "Update"); },
+       "Automation error"},
+      {"other error", [] { throw std::runtime_error("Cannot rename \\ActCmd.INI"); },
+       "Cannot rename \\ActCmd.INI"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    try {
+      row.raise();
+      ADD_FAILURE() << "nothing thrown";
+    } catch (const std::exception& e) {
+      EXPECT_EQ(errorBoxText(e), row.text);
+    }
+  }
+  // What debugging output reads still names the member.
+  EXPECT_STREQ(AutomationError(host::hr::kFail, "Disk gone", "Update").what(), "Update: Disk gone");
 }
 
 }  // namespace

@@ -116,6 +116,22 @@ const ParseCase kParseCases[] = {
     {"trailing_after_time", "3/1/1990 1:45 PM!", kNoDate},
     {"time_suffix_garbage", "1:30 PMX", kNoDate},
     {"hour_alone", "3/1/1990 13", kNoDate},
+    // A day name in front, blanks or commas between the parts, a dot in the time.
+    {"weekday_long", "Thursday, March 1, 1990", date(1990, 3, 1)},
+    {"weekday_abbreviation", "Thu, 1 Mar 1990", date(1990, 3, 1)},
+    {"weekday_before_numbers", "thu 3/1/1990", date(1990, 3, 1)},
+    {"weekday_is_not_checked", "Monday, March 1, 1990", date(1990, 3, 1)},
+    {"weekday_alone", "Thursday", kNoDate},
+    {"weekday_without_separator", "Thursday3/1/1990", kNoDate},
+    {"blanks_between_numbers", "3 1 1990", date(1990, 3, 1)},
+    {"commas_between_numbers", "3,1,1990", date(1990, 3, 1)},
+    {"blanks_day_first", "25 12 1960", date(1960, 12, 25)},
+    {"blanks_between_numbers_with_time", "3 1 1990 13:45", date(1990, 3, 1, 13, 45)},
+    {"comma_after_month", "March, 1, 1990", date(1990, 3, 1)},
+    {"comma_before_year_day_first", "1 March, 1990", date(1990, 3, 1)},
+    {"time_dot", "3/1/1990 13.45", date(1990, 3, 1, 13, 45)},
+    {"time_dots_seconds_pm", "3/1/1990 1.45.30 PM", date(1990, 3, 1, 13, 45, 30)},
+    {"time_alone_dot", "13.45", timeOfDay(13, 45)},
 };
 INSTANTIATE_TEST_SUITE_P(Values, ParseDate, testing::ValuesIn(kParseCases), kRowName);
 
