@@ -65,13 +65,13 @@ TEST_F(SeekmarkInput, EachRowGivesAClearErrorOrTheRightLookup) {
        std::nullopt},
       {"a text where the field identifier is",
        [](host::Connector&) { return answer("CurrentFieldID", "Stocks"); }, "hit",
-       "HasPopUpList: Unknown field Stocks.", std::nullopt},
+       "Unknown field Stocks.", std::nullopt},
       {"a text where has-pop-up-list's Boolean is",
        [](host::Connector&) { return answer("HasPopUpList", "perhaps"); }, "hit", "Type mismatch",
        std::nullopt},
       {"a date where the database name is",
        [](host::Connector&) { return answer("GetOpenDBName", Variant::date(45000)); }, "hit",
-       "OpenEx: There is no database 3/15/2023.", std::nullopt},
+       "There is no database 3/15/2023.", std::nullopt},
   };
   for (const SeekmarkRow& r : rows) {
     SCOPED_TRACE(r.name);
