@@ -4,7 +4,7 @@ servers in turn and runs the bench programs of the wine64 build, printing one JS
 raw figures on standard output (progress goes to standard error).
 
   bench/wine_bench.py --bin DIR --tool STANDIN --work DIR [--sizes 1000,20000]
-                      [--local-sizes 300] [--steps 1000]
+                      [--local-sizes 300] [--steps 1000] [--repeat 2]
 
 Run under a display (xvfb-run). Figures are noisy: compare ratios from one run.
 """
@@ -81,6 +81,7 @@ def main():
     ap.add_argument("--sizes", default="1000,20000")
     ap.add_argument("--local-sizes", default="300")
     ap.add_argument("--steps", type=int, default=1000)
+    ap.add_argument("--repeat", type=int, default=2)
     args = ap.parse_args()
     sizes = [int(s) for s in args.sizes.split(",")]
     local_sizes = [int(s) for s in args.local_sizes.split(",") if s]
@@ -106,11 +107,20 @@ def main():
             c.prefix.use_server(server)
             for n in chosen:
                 for program in ("seekmark", "agewright"):
-                    for mode in ("program", "bare"):
-                        t = time.monotonic()
-                        r = walk(c, bases[n], program, mode)
-                        say(f"{server} {n} {program} {mode}: {time.monotonic() - t:.1f} s")
-                        results["walks"][f"{server}/{n}/{program}/{mode}"] = r
+                    # Program and bare client take turns, each keeping its faster walk: the
+                    # machine's other load comes and goes within a run.
+                    for rep in range(args.repeat):
+                        for mode in ("program", "bare"):
+                            t = time.monotonic()
+                            r = walk(c, bases[n], program, mode)
+                            say(f"{server} {n} {program} {mode}: {time.monotonic() - t:.1f} s")
+                            key = f"{server}/{n}/{program}/{mode}"
+                            kept = results["walks"].get(key)
+                            if kept and kept["invokes"] != r["invokes"]:
+                                raise RuntimeError(f"{key}: {r['invokes']} invokes, "
+                                                   f"{kept['invokes']} before")
+                            if not kept or r["seconds"] < kept["seconds"]:
+                                results["walks"][key] = r
         t = time.monotonic()
         out = run(c, ["agewright_progress_bench.exe", str(args.steps)], {})
         say(f"progress: {time.monotonic() - t:.1f} s")
