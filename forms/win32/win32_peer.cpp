@@ -121,9 +121,11 @@ void Win32Peer::update(Prop p) {
   }
 }
 
+// Every change through a peer invalidates what it changes, so painting what is invalid now,
+// here and in the children, shows all of it; invalidating the whole window as well costs a
+// full repaint of every child for pixels that did not change.
 void Win32Peer::repaint() {
-  RedrawWindow(hwnd(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void Win32Peer::notify(int code) {

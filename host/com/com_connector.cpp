@@ -19,6 +19,7 @@ using host::VarType;
 namespace {
 
 long g_nameLookups = 0;
+long g_calls = 0;
 
 std::string lower(std::string_view s) {
   std::string out(s);
@@ -111,6 +112,10 @@ Variant readRef(const RefSlot& slot, VarType t) {
 
 long totalNameLookups() {
   return g_nameLookups;
+}
+
+long totalCalls() {
+  return g_calls;
 }
 
 ComSession::ComSession() {
@@ -268,6 +273,7 @@ Variant ComDispatch::invokeId(int32_t dispid, CallKind kind, std::span<const Arg
 
 Variant ComDispatch::call(DISPID id, const std::string& member, CallKind kind,
                           std::span<const Arg> args) {
+  ++g_calls;
   const size_t n = args.size();
   std::vector<VARIANT> slots(n);
   std::vector<std::unique_ptr<RefSlot>> refs(n);

@@ -63,5 +63,7 @@ host::AutomationError errorFrom(HRESULT hr, const EXCEPINFO* info, const std::st
 
 // Total GetIDsOfNames calls made by every ComDispatch of this process.
 long totalNameLookups();
+// Total members called (Invoke) by every ComDispatch of this process.
+long totalCalls();
 
 }  // namespace vel::com
