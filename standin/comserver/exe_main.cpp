@@ -1,6 +1,6 @@
 // The stand-in as a local COM server, a program of its own as ACT! is: COM starts it with
-// -Embedding, every client attaches to its one running host, and it ends when the last object
-// is released. /RegServer and /UnregServer register and unregister it.
+// -Embedding, every client attaches to its one running host, and it ends a few seconds after
+// the last object is released. /RegServer and /UnregServer register and unregister it.
 
 #include <windows.h>
 
@@ -19,16 +19,27 @@ namespace {
 
 using namespace vel::standin::com;
 
-DWORD g_mainThread = 0;
+// How long the server stays after its last object is released. A client that releases
+// everything and then creates the next object (Agewright does, between its application object
+// and its database) must find the server still serving: Wine's CoReleaseServerProcess does not
+// suspend the class objects, so an activation racing with the end could reach a server that
+// is leaving. ACT! itself does not end at all while its user works in it.
+constexpr DWORD kLingerMs = 5000;
+
+// Touched on the server's one thread only (COM calls into an STA on that thread).
+bool g_idle = true;
+DWORD g_idleSince = 0;
 
 void holdProcess() {
   CoAddRefServerProcess();
+  g_idle = false;
 }
 
-// COM suspends the class objects when the count reaches 0, so no new client reaches a server
-// that is about to end; the message loop then revokes them.
 void releaseProcess() {
-  if (CoReleaseServerProcess() == 0) PostThreadMessageW(g_mainThread, WM_QUIT, 0, 0);
+  if (CoReleaseServerProcess() == 0) {
+    g_idle = true;
+    g_idleSince = GetTickCount();
+  }
 }
 
 std::wstring exePath() {
@@ -42,16 +53,7 @@ bool isSwitch(const wchar_t* arg, const wchar_t* name) {
   return (arg[0] == L'-' || arg[0] == L'/') && lstrcmpiW(arg + 1, name) == 0;
 }
 
-int serve() {
-  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (FAILED(hr)) return 1;
-  g_mainThread = GetCurrentThreadId();
-  // The thread's message queue exists before any client can make the first object.
-  MSG msg;
-  PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-  setProcessHold(holdProcess, releaseProcess);
-
-  std::vector<DWORD> cookies;
+bool registerClasses(std::vector<DWORD>& cookies) {
   for (const ServedClass& c : kServedClasses) {
     CLSID clsid;
     std::wstring w(c.clsid.begin(), c.clsid.end());
@@ -65,15 +67,39 @@ int serve() {
       cookies.push_back(cookie);
     factory->Release();  // COM holds it while registered
   }
+  return cookies.size() == std::size(kServedClasses);
+}
 
-  int rc = cookies.size() == std::size(kServedClasses) ? 0 : 1;
-  if (rc == 0) {
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+void revokeClasses(std::vector<DWORD>& cookies) {
+  for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  cookies.clear();
+}
+
+int serve() {
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(hr)) return 1;
+  setProcessHold(holdProcess, releaseProcess);
+  g_idleSince = GetTickCount();
+
+  std::vector<DWORD> cookies;
+  int rc = registerClasses(cookies) ? 0 : 1;
+  while (rc == 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+    MSG msg;
+    bool quit = false;
+    while (!quit && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      quit = msg.message == WM_QUIT;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
+    if (quit) break;
+    if (!g_idle || GetTickCount() - g_idleSince < kLingerMs) continue;
+    // No new client from here on; one that came in while we revoked keeps us serving.
+    revokeClasses(cookies);
+    if (g_idle) break;
+    if (!registerClasses(cookies)) rc = 1;
   }
-  for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  revokeClasses(cookies);
   CoUninitialize();
   return rc;
 }
