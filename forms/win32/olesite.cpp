@@ -270,8 +270,23 @@ class OleSiteImpl : public IOleClientSite,
 
 namespace {
 
-void check(HRESULT hr, const std::string& name, const char* step) {
-  if (FAILED(hr)) throw com::errorFrom(hr, nullptr, name + " (" + step + ")");
+// A failed step is an error in the control's own words when it says it gives them (its error
+// object, as automation objects do), and in the system's words otherwise.
+void check(HRESULT hr, IUnknown* control, REFIID iid, const std::string& name, const char* step) {
+  if (SUCCEEDED(hr)) return;
+  host::AutomationError e = com::errorFrom(hr, nullptr, name + " (" + step + ")");
+  ComPtr<ISupportErrorInfo> supports;
+  ComPtr<IErrorInfo> info;
+  BSTR text = nullptr;
+  if (SUCCEEDED(control->QueryInterface(IID_ISupportErrorInfo, supports.outVoid())) &&
+      supports->InterfaceSupportsErrorInfo(iid) == S_OK && GetErrorInfo(0, info.out()) == S_OK &&
+      SUCCEEDED(info->GetDescription(&text)) && text) {
+    std::string description = win32::narrow(std::wstring_view(text, SysStringLen(text)));
+    SysFreeString(text);
+    if (!description.empty())
+      e = host::AutomationError(e.number(), description, e.member(), e.source(), e.argIndex());
+  }
+  throw e;
 }
 
 }  // namespace
@@ -292,11 +307,13 @@ std::unique_ptr<OleSite> OleSite::host(IUnknown* object, HWND window, const std:
   DWORD misc = 0;
   if (FAILED(control->GetMiscStatus(DVASPECT_CONTENT, &misc))) misc = 0;
   const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
-  if (siteFirst) check(control->SetClientSite(site), name, "SetClientSite");
+  if (siteFirst)
+    check(control->SetClientSite(site), control.get(), IID_IOleObject, name, "SetClientSite");
   ComPtr<IPersistStreamInit> persist;
   if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, persist.outVoid())))
-    check(persist->InitNew(), name, "InitNew");
-  if (!siteFirst) check(control->SetClientSite(site), name, "SetClientSite");
+    check(persist->InitNew(), control.get(), IID_IPersistStreamInit, name, "InitNew");
+  if (!siteFirst)
+    check(control->SetClientSite(site), control.get(), IID_IOleObject, name, "SetClientSite");
   control->SetHostNames(L"Velmora", win32::widen(name).c_str());
 
   if (misc & OLEMISC_INVISIBLEATRUNTIME) return s;  // sited and initialised; nothing to show
@@ -311,7 +328,7 @@ std::unique_ptr<OleSite> OleSite::host(IUnknown* object, HWND window, const std:
   control->SetExtent(DVASPECT_CONTENT, &extent);  // a control may keep its own size
   HRESULT hr = control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, window, &r);
   if (FAILED(hr)) hr = control->DoVerb(OLEIVERB_SHOW, nullptr, site, 0, window, &r);
-  check(hr, name, "DoVerb");
+  check(hr, control.get(), IID_IOleObject, name, "DoVerb");
   return s;
 }
 

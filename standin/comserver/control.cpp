@@ -83,7 +83,8 @@ class EventControlObject : public IDispatch,
                            public IOleObject,
                            public IOleInPlaceObject,
                            public IPersistStreamInit,
-                           public IOleControl {
+                           public IOleControl,
+                           public ISupportErrorInfo {
  public:
   EventControlObject(host::DispatchPtr object, std::shared_ptr<HostedControl> hosted)
       : automation_(ComPtr<IDispatch>::adopt(newDispatchServer(std::move(object), true))),
@@ -109,6 +110,8 @@ class EventControlObject : public IDispatch,
       *out = static_cast<IPersistStreamInit*>(this);
     else if (IsEqualIID(riid, IID_IOleControl))
       *out = static_cast<IOleControl*>(this);
+    else if (IsEqualIID(riid, IID_ISupportErrorInfo))
+      *out = static_cast<ISupportErrorInfo*>(this);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -292,6 +295,14 @@ class EventControlObject : public IDispatch,
   HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL) override { return S_OK; }
 
+  // --- ISupportErrorInfo ------------------------------------------------------------------------
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+    return IsEqualIID(riid, IID_IOleObject) || IsEqualIID(riid, IID_IPersistStreamInit) ||
+                   IsEqualIID(riid, IID_IOleInPlaceObject)
+               ? S_OK
+               : S_FALSE;
+  }
+
  private:
   // One container call, logged with the host's calls: `body` gives the HRESULT, `logged` is the
   // result the log shows. A scripted fault fails the call instead.
@@ -308,11 +319,25 @@ class EventControlObject : public IDispatch,
         return logged;
       });
     } catch (const AutomationError& e) {
+      giveErrorInfo(e.description());
       return hresultOf(e);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      giveErrorInfo(e.what());
       return E_FAIL;
     }
     return hr;
+  }
+
+  // What went wrong, in words, for the container to show (it asks ISupportErrorInfo first).
+  static void giveErrorInfo(const std::string& description) {
+    ComPtr<ICreateErrorInfo> create;
+    if (FAILED(CreateErrorInfo(create.out()))) return;
+    std::wstring d = win32::widen(description), s = win32::widen(kErrorSource);
+    create->SetDescription(d.data());
+    create->SetSource(s.data());
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, info.outVoid())))
+      SetErrorInfo(0, info.get());
   }
 
   Variant userMode() {
