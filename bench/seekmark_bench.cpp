@@ -8,8 +8,8 @@
 
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "standin/inprocess/inprocess_connector.h"
 #include "seekmark/ContSearch.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "standin/sample.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include "agewright/frmUpdateMain.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "standin/inprocess/inprocess_connector.h"
 #include "menuwright/installer.h"
 #include "platform/regfile.h"
 #include "seekmark/ContSearch.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "standin/menutree.h"
 #include "standin/sample.h"
 

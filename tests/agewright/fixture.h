@@ -16,11 +16,11 @@
 #include "agewright/frmUpdateMain.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
-#include "standin/inprocess/inprocess_connector.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/regional.h"
 #include "standin/host.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "tests/platform/fixtures.h"
 
 namespace vel::agewright::testing {

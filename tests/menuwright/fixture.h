@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "forms/headless/headless.h"
-#include "standin/inprocess/inprocess_connector.h"
 #include "menuwright/installer.h"
 #include "platform/files.h"
 #include "platform/regfile.h"
 #include "standin/host.h"
+#include "standin/inprocess/inprocess_connector.h"
 #include "tests/platform/fixtures.h"
 
 namespace vel::menuwright::testing {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "forms/headless/headless.h"
-#include "standin/inprocess/inprocess_connector.h"
 #include "seekmark/ContSearch.h"
 #include "seekmark/uAct6Defs.h"
 #include "standin/host.h"
+#include "standin/inprocess/inprocess_connector.h"
 
 namespace vel::seekmark::testing {
 
