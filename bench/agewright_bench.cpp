@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "agewright/clsUpdateDates.h"
+#include "bench/memory_files.h"
 #include "forms/headless/headless.h"
 #include "host/convert.h"
 #include "standin/inprocess/inprocess_connector.h"
@@ -26,25 +27,7 @@ double seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
-// The settings file, and nothing else, kept in memory.
-class MemoryFiles : public platform::FileSystem {
- public:
-  bool exists(std::string_view path) const override { return files_.count(std::string(path)); }
-  void rename(std::string_view, std::string_view) override {
-    throw platform::FileError(5, "renaming is not needed here");
-  }
-  std::optional<std::string> readAll(std::string_view path) const override {
-    auto it = files_.find(std::string(path));
-    if (it == files_.end()) return std::nullopt;
-    return it->second;
-  }
-  void writeAll(std::string_view path, std::string_view bytes) override {
-    files_[std::string(path)] = std::string(bytes);
-  }
-
- private:
-  std::map<std::string, std::string> files_;
-};
+using bench::MemoryFiles;
 
 constexpr const char* kFolder = "C:\\Program Files\\VMR";
 constexpr int32_t kRows[2][2] = {{field::kBirthDate, field::kAge},

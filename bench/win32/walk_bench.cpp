@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "agewright/clsUpdateDates.h"
+#include "bench/memory_files.h"
 #include "forms/headless/headless.h"
 #include "host/com/com_connector.h"
 #include "host/convert.h"
@@ -199,24 +200,7 @@ int seekmarkBare() {
 constexpr long kRows[2][2] = {{1080, 1081}, {1082, 1083}};
 constexpr platform::CivilDate kToday{2025, 6, 15};
 
-class MemoryFiles : public platform::FileSystem {
- public:
-  bool exists(std::string_view path) const override { return files_.count(std::string(path)); }
-  void rename(std::string_view, std::string_view) override {
-    throw platform::FileError(5, "renaming is not needed here");
-  }
-  std::optional<std::string> readAll(std::string_view path) const override {
-    auto it = files_.find(std::string(path));
-    if (it == files_.end()) return std::nullopt;
-    return it->second;
-  }
-  void writeAll(std::string_view path, std::string_view bytes) override {
-    files_[std::string(path)] = std::string(bytes);
-  }
-
- private:
-  std::map<std::string, std::string> files_;
-};
+using bench::MemoryFiles;
 
 int agewrightProgram() {
   constexpr const char* kFolder = "C:\\VMR";
